@@ -1,0 +1,2 @@
+#include "app/hostwindow.h"
+HostWindow::HostWindow() {}

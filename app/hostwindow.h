@@ -1,0 +1,7 @@
+#pragma once
+#include <QMainWindow>
+class HostWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    HostWindow();
+};

@@ -1,0 +1,31 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace qel {
+
+// The fifteen data resources. Each is read from the override directory when a file of its name
+// is installed there (TYPE + id + ".dat"), otherwise from the resources embedded in the component.
+//
+// Records end with byte 0xA6, fields are comma-separated, text fields enclosed in double quotes,
+// a backslash escapes the next byte. What the server's bulk load receives is the resource in its
+// canonical form, so that the load reads exactly the resource's records:
+//  - padding after the last record (NUL bytes, and the line break that follows the last separator
+//    of a resource written with one after every separator) is not part of any record;
+//  - a backslash that ends a field would escape the field's closing quote or separator and swallow
+//    the records after it; it is doubled, so that it loads as the backslash it stands for.
+namespace ResourceStore {
+
+QByteArray bytes(const QString& type, int id, bool* found = nullptr);
+// Records in the resource, counted by the rules the loader follows; -1 when the resource is missing.
+int recordCount(const QString& type, int id = 1);
+
+QString overrideDir();
+void setOverrideDir(const QString& dir);   // empty: the default (QELREFDESK_DATA_DIR, or the user's data directory)
+
+QByteArray canonical(const QByteArray& raw);
+int countRecords(const QByteArray& canonicalBytes);
+
+} // namespace ResourceStore
+
+} // namespace qel

@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+#include "refdata/tables.h"
+
+namespace qel {
+
+class ClsMain;
+
+// Makes sure the table exists and holds as many rows as its resource has records, reloading it
+// when not. A table that cannot be opened is dropped and tried once more under its name with "1"
+// appended. Returns the name of the table in use, or "" when none could be opened. Failures are
+// logged under module and procedure ("frmmicr", "LOADDATA").
+QString setupReferenceTable(ClsMain* cls, const QString& module, const char* procedure, const TableDef& table);
+
+// The import itself, as ClsMain::ImportResFlData runs it.
+void importResourceFile(ClsMain& cls, const QString& Tb, int Id, const QString& Typ);
+QString loadStatement(const QString& fileName, const QString& table);
+
+} // namespace qel

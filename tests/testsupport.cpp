@@ -1,0 +1,94 @@
+#include "tests/testsupport.h"
+#include "db/recordset.h"
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QtTest>
+
+namespace qel::test {
+
+static QMap<QString, TestFactory>& tests()
+{
+    static QMap<QString, TestFactory> t;
+    return t;
+}
+
+void registerTest(const char* name, TestFactory f) { tests().insert(QString::fromLatin1(name), std::move(f)); }
+
+PrivateServer& server()
+{
+    static PrivateServer s([] {
+        PrivateServer::Options o;
+        const QByteArray dir = qgetenv("QELREFDESK_TEST_DATADIR");
+        o.dataDir = dir.isEmpty() ? QDir::tempPath() + QStringLiteral("/qelrefdesk-testdb") : QString::fromLocal8Bit(dir);
+        o.socketPath = QStringLiteral("/tmp/qelrd-test-%1/s.sock").arg(qHash(o.dataDir) % 100000);
+        return o;
+    }());
+    return s;
+}
+
+std::unique_ptr<Connection> freshDatabase(const QString& name, const QString& charset)
+{
+    QString err;
+    if (!server().ensureRunning(&err))
+        qFatal("test database server: %s", qPrintable(err));
+    Connection admin;
+    if (!admin.open(server().connectionString()))
+        qFatal("test database server: %s", qPrintable(admin.lastError().description));
+    admin.Execute(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name));
+    auto db = std::make_unique<Connection>();
+    if (!server().connect(*db, name, charset, &err))
+        qFatal("test database %s: %s", qPrintable(name), qPrintable(err));
+    return db;
+}
+
+QString scalar(Connection& db, const QString& sql)
+{
+    Recordset rs;
+    if (!rs.open(sql, &db))
+        return QStringLiteral("<error: %1>").arg(rs.lastError().description);
+    return rs.eof() ? QStringLiteral("<no rows>") : rs.value(0);
+}
+
+void writeResource(const QString& dir, const QString& type, const QByteArray& bytes)
+{
+    QDir().mkpath(dir);
+    QFile f(dir + u'/' + type + QStringLiteral("1.dat"));
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(bytes);
+}
+
+} // namespace qel::test
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("qel_tests"));
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        fprintf(stderr, "usage: qel_tests --start-server | --stop-server | TestClass [QTest options]\n");
+        for (const QString& n : qel::test::tests().keys())
+            fprintf(stderr, "  %s\n", qPrintable(n));
+        return 2;
+    }
+    QString err;
+    if (args[1] == u"--start-server") {
+        qel::test::server().stop();   // a server left over from an interrupted run
+        if (!qel::test::server().ensureRunning(&err)) {
+            fprintf(stderr, "%s\n", qPrintable(err));
+            return 1;
+        }
+        return 0;
+    }
+    if (args[1] == u"--stop-server")
+        return qel::test::server().stop(&err) ? 0 : (fprintf(stderr, "%s\n", qPrintable(err)), 1);
+    const auto it = qel::test::tests().constFind(args[1]);
+    if (it == qel::test::tests().constEnd()) {
+        fprintf(stderr, "no test class %s\n", qPrintable(args[1]));
+        return 2;
+    }
+    std::unique_ptr<QObject> t((*it)());
+    QStringList rest = args;
+    rest.removeAt(1);
+    return QTest::qExec(t.get(), rest);
+}

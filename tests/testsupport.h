@@ -1,0 +1,28 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include "db/connection.h"
+#include "db/privateserver.h"
+
+namespace qel::test {
+
+// Test classes register themselves by name; the test binary runs the one named on its command line.
+using TestFactory = std::function<QObject*()>;
+void registerTest(const char* name, TestFactory f);
+struct RegisterTest {
+    RegisterTest(const char* name, TestFactory f) { registerTest(name, std::move(f)); }
+};
+#define QEL_TEST(Class) static ::qel::test::RegisterTest qel_reg_##Class(#Class, [] { return new Class; })
+
+// The tests' own private server (not the user's).
+PrivateServer& server();
+// A fresh, empty database of that name and character set, and a connection to it.
+std::unique_ptr<Connection> freshDatabase(const QString& name, const QString& charset = QStringLiteral("utf8mb4"));
+// A single value of a query, for assertions.
+QString scalar(Connection& db, const QString& sql);
+// Writes a resource file into dir as TYPE + "1.dat".
+void writeResource(const QString& dir, const QString& type, const QByteArray& bytes);
+
+} // namespace qel::test
