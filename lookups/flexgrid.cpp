@@ -1,0 +1,425 @@
+#include "lookups/flexgrid.h"
+#include "component/scaling.h"
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <numeric>
+
+namespace qel {
+
+namespace {
+
+struct SortKey {
+    bool numeric;
+    double number;
+    QString text;
+};
+
+SortKey keyOf(const QString& s)
+{
+    bool ok = false;
+    const QString t = s.trimmed();
+    const double v = t.isEmpty() ? 0 : t.toDouble(&ok);
+    return {ok, v, ok ? QString() : s};
+}
+
+// Numbers rank before text, so that every column, mixed or not, has one consistent order.
+int compareKeys(const SortKey& a, const SortKey& b)
+{
+    if (a.numeric != b.numeric)
+        return a.numeric ? -1 : 1;
+    if (a.numeric)
+        return a.number < b.number ? -1 : (b.number < a.number ? 1 : 0);
+    return QString::compare(a.text, b.text, Qt::CaseInsensitive);
+}
+
+// The cell editor only shows (and highlights) what the cell holds; typing does not change it.
+class ReadOnlyDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& o, const QModelIndex& i) const override
+    {
+        auto* e = qobject_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, o, i));
+        if (e)
+            e->setReadOnly(true);
+        return e;
+    }
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+};
+
+} // namespace
+
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return m_rows[index.row()][index.column()];
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(m_colFmt[index.column()].align);
+    case Qt::FontRole:
+        if (m_colFmt[index.column()].dataScale != 1.0) {
+            QFont f = m_font;
+            f.setPointSizeF(m_font.pointSizeF() * m_colFmt[index.column()].dataScale);
+            return f;
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_cols)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_header[section];
+    case Qt::FontRole:
+        if (m_colFmt[section].headerBold) {
+            QFont f = m_font;
+            f.setBold(true);
+            return f;
+        }
+        return m_font;
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable : Qt::NoItemFlags;
+}
+
+void GridModel::setRows(int rows)
+{
+    const int data = std::max(0, rows - 1);
+    const int old = int(m_rows.size());
+    if (data == old)
+        return;
+    if (!m_redraw) {
+        m_rows.resize(data, QVector<QString>(m_cols));
+        return;
+    }
+    if (data > old) {
+        beginInsertRows({}, old, data - 1);
+        m_rows.resize(data, QVector<QString>(m_cols));
+        endInsertRows();
+    } else {
+        beginRemoveRows({}, data, old - 1);
+        m_rows.resize(data);
+        endRemoveRows();
+    }
+}
+
+void GridModel::setCols(int cols)
+{
+    beginResetModel();
+    m_cols = cols;
+    m_header.resize(cols);
+    m_colFmt.resize(cols);
+    for (auto& r : m_rows)
+        r.resize(cols);
+    endResetModel();
+}
+
+QString GridModel::text(int row, int col) const
+{
+    if (col < 0 || col >= m_cols)
+        return {};
+    if (row == 0)
+        return m_header[col];
+    if (row < 1 || row > m_rows.size())
+        return {};
+    return m_rows[row - 1][col];
+}
+
+void GridModel::setText(int row, int col, const QString& value)
+{
+    if (col < 0 || col >= m_cols)
+        return;
+    if (row == 0) {
+        m_header[col] = value;
+        if (m_redraw)
+            emit headerDataChanged(Qt::Horizontal, col, col);
+        return;
+    }
+    if (row < 1 || row > m_rows.size())
+        return;
+    m_rows[row - 1][col] = value;
+    if (m_redraw) {
+        const QModelIndex i = index(row - 1, col);
+        emit dataChanged(i, i, {Qt::DisplayRole});
+    }
+}
+
+void GridModel::setAlignment(int col, Qt::Alignment a)
+{
+    if (col >= 0 && col < m_cols)
+        m_colFmt[col].align = a | Qt::AlignVCenter;
+}
+
+void GridModel::setHeaderBold(int col, bool bold)
+{
+    if (col >= 0 && col < m_cols) {
+        m_colFmt[col].headerBold = bold;
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    }
+}
+
+void GridModel::setDataFontScale(int col, double scale)
+{
+    if (col >= 0 && col < m_cols) {
+        m_colFmt[col].dataScale = scale;
+        if (m_redraw && !m_rows.isEmpty())
+            emit dataChanged(index(0, col), index(int(m_rows.size()) - 1, col), {Qt::FontRole});
+    }
+}
+
+void GridModel::sortColumn(int col)
+{
+    if (col < 0 || col >= m_cols || m_rows.size() < 2)
+        return;
+    QVector<SortKey> keys;
+    keys.reserve(m_rows.size());
+    for (const auto& r : m_rows)
+        keys << keyOf(r[col]);
+    QVector<int> order(m_rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compareKeys(keys[a], keys[b]) < 0; });
+    if (m_redraw)
+        emit layoutAboutToBeChanged();
+    QVector<QVector<QString>> sorted;
+    sorted.reserve(m_rows.size());
+    for (int i : order)
+        sorted << std::move(m_rows[i]);
+    m_rows = std::move(sorted);
+    if (m_redraw)
+        emit layoutChanged();
+}
+
+void GridModel::setRedraw(bool on)
+{
+    if (on == m_redraw)
+        return;
+    if (on)
+        beginResetModel();
+    m_redraw = on;
+    if (on)
+        endResetModel();
+}
+
+void GridModel::numberRows(int col)
+{
+    if (col < 0 || col >= m_cols || m_rows.isEmpty())
+        return;
+    for (int r = 0; r < m_rows.size(); ++r)
+        m_rows[r][col] = QString::number(r + 1);
+    if (m_redraw)
+        emit dataChanged(index(0, col), index(int(m_rows.size()) - 1, col), {Qt::DisplayRole});
+}
+
+QStringList GridModel::widestCandidates(int col, int count) const
+{
+    // Measuring every row of a large result with font metrics takes seconds; the width is
+    // decided by the longest texts, so only those are measured.
+    QVector<QPair<int, int>> best;   // (length of the longest line, row)
+    const auto longestLine = [](const QString& s) {
+        int longest = 0, start = 0;
+        for (int i = 0; i <= s.size(); ++i)
+            if (i == s.size() || s[i] == u'\n') {
+                longest = std::max(longest, i - start);
+                start = i + 1;
+            }
+        return longest;
+    };
+    for (int r = 0; r < m_rows.size(); ++r) {
+        const int len = longestLine(m_rows[r][col]);
+        if (best.size() < count) {
+            best.append({len, r});
+            std::push_heap(best.begin(), best.end(), std::greater<>());
+        } else if (len > best.front().first) {
+            std::pop_heap(best.begin(), best.end(), std::greater<>());
+            best.back() = {len, r};
+            std::push_heap(best.begin(), best.end(), std::greater<>());
+        }
+    }
+    QStringList out;
+    for (const auto& [len, r] : best)
+        out << m_rows[r][col];
+    return out;
+}
+
+FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent)
+{
+    m_model.setBaseFont(font());
+    setModel(&m_model);
+    setItemDelegate(new ReadOnlyDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FlexGrid::headerClicked);
+}
+
+void FlexGrid::setCols(int cols)
+{
+    m_model.setBaseFont(font());
+    m_model.setCols(cols);
+}
+
+int FlexGrid::row() const
+{
+    const QModelIndex i = currentIndex();
+    return i.isValid() ? i.row() + 1 : 0;
+}
+
+void FlexGrid::setRow(int r)
+{
+    if (r < 1 || r >= rows()) {
+        setCurrentIndex({});
+        return;
+    }
+    const int col = std::max(0, currentIndex().column());
+    setCurrentIndex(m_model.index(r - 1, col));
+}
+
+void FlexGrid::setColWidthTwips(int col, int t) { setColumnWidth(col, twips(t)); }
+
+void FlexGrid::setCellFontBold(int row1, int col1, int, int col2, bool bold)
+{
+    if (row1 == 0)
+        for (int c = col1; c <= col2; ++c)
+            m_model.setHeaderBold(c, bold);
+}
+
+void FlexGrid::setCellFontSize(int row1, int col1, int, int col2, double points)
+{
+    if (row1 < 1)
+        return;
+    const double base = font().pointSizeF();
+    for (int c = col1; c <= col2; ++c)
+        m_model.setDataFontScale(c, base > 0 ? points / base : 1.0);
+}
+
+void FlexGrid::autoSizeColumns(int col1, int col2)
+{
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics fm(font()), bm(bold);
+    const int pad = 16;
+    for (int c = std::max(0, col1); c <= std::min(col2, cols() - 1); ++c) {
+        int w = bm.horizontalAdvance(m_model.text(0, c));
+        for (const QString& s : m_model.widestCandidates(c, 12))
+            for (const QString& line : s.split(u'\n'))
+                w = std::max(w, fm.horizontalAdvance(line));
+        w += pad;
+        if (m_colWidthMax > 0)
+            w = std::min(w, m_colWidthMax);
+        if (m_colWidthMin > 0)
+            w = std::max(w, m_colWidthMin);
+        setColumnWidth(c, w);
+    }
+    updateFrozen();
+}
+
+void FlexGrid::autoSizeRows()
+{
+    verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    resizeRowsToContents();
+}
+
+void FlexGrid::editCell(int r, int c, int selStart, int selLength)
+{
+    if (r < 1 || r >= rows() || c < 0 || c >= cols())
+        return;
+    const QModelIndex i = m_model.index(r - 1, c);
+    scrollTo(i);
+    setCurrentIndex(i);
+    edit(i);
+    for (auto* e : viewport()->findChildren<QLineEdit*>())
+        if (e->isVisible() || !isVisible())
+            e->setSelection(selStart, selLength);
+}
+
+void FlexGrid::headerClicked(int section)
+{
+    m_model.sortColumn(section);
+    m_lastSortCol = section;
+    emit AfterSort(section, 1);
+}
+
+void FlexGrid::setFrozenCols(int n)
+{
+    m_frozen = n;
+    if (n <= 0) {
+        if (m_frozenView)
+            m_frozenView->hide();
+        return;
+    }
+    if (!m_frozenView) {
+        m_frozenView = new QTableView(this);
+        m_frozenView->setObjectName(QStringLiteral("qt_frozen"));
+        m_frozenView->setModel(&m_model);
+        m_frozenView->setSelectionModel(selectionModel());
+        m_frozenView->setItemDelegate(itemDelegate());
+        m_frozenView->setSelectionBehavior(selectionBehavior());
+        m_frozenView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_frozenView->verticalHeader()->hide();
+        m_frozenView->setFocusPolicy(Qt::NoFocus);
+        m_frozenView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_frozenView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_frozenView->setFrameShape(QFrame::NoFrame);
+        m_frozenView->setStyleSheet(QStringLiteral("QTableView { border-right: 1px solid gray; }"));
+        connect(verticalScrollBar(), &QScrollBar::valueChanged, m_frozenView->verticalScrollBar(), &QScrollBar::setValue);
+        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] { updateFrozen(); });
+        connect(verticalHeader(), &QHeaderView::sectionResized, m_frozenView,
+                [this](int i, int, int h) { m_frozenView->setRowHeight(i, h); });
+    }
+    m_frozenView->show();
+    updateFrozen();
+}
+
+void FlexGrid::updateFrozen()
+{
+    if (!m_frozenView || m_frozen <= 0)
+        return;
+    int width = 0;
+    for (int c = 0; c < cols(); ++c) {
+        const bool frozen = c < m_frozen;
+        m_frozenView->setColumnHidden(c, !frozen || isColumnHidden(c));
+        if (frozen && !isColumnHidden(c)) {
+            m_frozenView->setColumnWidth(c, columnWidth(c));
+            width += columnWidth(c);
+        }
+    }
+    m_frozenView->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    m_frozenView->setGeometry(frameWidth(), frameWidth(), width, viewport()->height() + horizontalHeader()->height());
+}
+
+void FlexGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    updateFrozen();
+}
+
+void FlexGrid::resizeEvent(QResizeEvent* e)
+{
+    QTableView::resizeEvent(e);
+    updateFrozen();
+}
+
+} // namespace qel

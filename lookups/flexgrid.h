@@ -1,0 +1,130 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <QVector>
+
+namespace qel {
+
+// The rows behind the result grid. Row 0 of the grid is its one fixed header row and lives in
+// the header; data rows 1.. are model rows 0... Every value is text.
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_cols; }
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Grid indexes: row 0 is the header.
+    void setRows(int rows);
+    void setCols(int cols);
+    QString text(int row, int col) const;
+    void setText(int row, int col, const QString& value);
+    void setAlignment(int col, Qt::Alignment a);
+    void setHeaderBold(int col, bool bold);
+    void setDataFontScale(int col, double scale);   // 1.0: the grid's own size
+    void setBaseFont(const QFont& f) { m_font = f; }
+
+    // Stable ascending sort of the data rows on one column: numbers before text, numbers by value,
+    // text without regard to case. Equal keys keep their order, so passes from the last key to
+    // the first give a multi-key order.
+    void sortColumn(int col);
+
+    // While redraw is off, changes are not announced to the view; switching it on again resets it.
+    void setRedraw(bool on);
+    bool redraw() const { return m_redraw; }
+
+    // Writes 1, 2, 3 ... into a column of the data rows.
+    void numberRows(int col);
+
+    // The longest texts of a column, the candidates for its width.
+    QStringList widestCandidates(int col, int count) const;
+
+private:
+    struct Column {
+        Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+        bool headerBold = false;
+        double dataScale = 1.0;
+    };
+    QVector<QVector<QString>> m_rows;
+    QVector<QString> m_header;
+    QVector<Column> m_colFmt;
+    int m_cols = 0;
+    bool m_redraw = true;
+    QFont m_font;
+};
+
+// The result grid of every lookup dialog: row 0 is the header, column 0 the serial number.
+class FlexGrid : public QTableView {
+    Q_OBJECT
+    Q_PROPERTY(int ColWidthMax READ colWidthMax WRITE setColWidthMax)
+    Q_PROPERTY(int ColWidthMin READ colWidthMin WRITE setColWidthMin)
+    Q_PROPERTY(int RowHeightMax READ rowHeightMax WRITE setRowHeightMax)
+    Q_PROPERTY(int RowHeightMin READ rowHeightMin WRITE setRowHeightMin)
+public:
+    explicit FlexGrid(QWidget* parent = nullptr);
+
+    int rows() const { return m_model.rowCount() + 1; }
+    void setRows(int rows) { m_model.setRows(rows); }
+    int cols() const { return m_model.columnCount(); }
+    void setCols(int cols);
+    QString textMatrix(int row, int col) const { return m_model.text(row, col); }
+    void setTextMatrix(int row, int col, const QString& v) { m_model.setText(row, col, v); }
+    int row() const;   // the current row; 0 for the header or nothing
+    void setRow(int row);
+    bool colHidden(int col) const { return isColumnHidden(col); }
+    void setColHidden(int col, bool hidden) { setColumnHidden(col, hidden); }
+    void setColAlignment(int col, Qt::Alignment a) { m_model.setAlignment(col, a); }
+    void setColWidthTwips(int col, int twips);
+    void setCellFontBold(int row1, int col1, int row2, int col2, bool bold);
+    void setCellFontSize(int row1, int col1, int row2, int col2, double points);
+    double fontSize() const { return font().pointSizeF(); }
+    void setRedraw(bool on) { m_model.setRedraw(on); }
+
+    void sortColumn(int col) { m_model.sortColumn(col); }
+    // Fits the widths of columns col1..col2 to their contents (capped by ColWidthMax when set).
+    void autoSizeColumns(int col1, int col2);
+    // Fits the heights of all rows to their (wrapped) contents.
+    void autoSizeRows();
+    void setWordWrapOn(bool on) { setWordWrap(on); }
+    // Keeps the first n columns in view when the grid scrolls sideways.
+    void setFrozenCols(int n);
+    int frozenCols() const { return m_frozen; }
+
+    // Opens a read-only editor on a cell with part of its text selected.
+    void editCell(int row, int col, int selStart, int selLength);
+
+    int colWidthMax() const { return m_colWidthMax; }
+    void setColWidthMax(int v) { m_colWidthMax = v; }
+    int colWidthMin() const { return m_colWidthMin; }
+    void setColWidthMin(int v) { m_colWidthMin = v; }
+    int rowHeightMax() const { return m_rowHeightMax; }
+    void setRowHeightMax(int v) { m_rowHeightMax = v; }
+    int rowHeightMin() const { return m_rowHeightMin; }
+    void setRowHeightMin(int v) { m_rowHeightMin = v; }
+
+    GridModel* gridModel() { return &m_model; }
+
+signals:
+    // After the user sorted by clicking a header (column, order).
+    void AfterSort(int col, int order);
+
+protected:
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void headerClicked(int section);
+    void updateFrozen();
+
+    GridModel m_model;
+    class QTableView* m_frozenView = nullptr;
+    int m_frozen = 0;
+    int m_colWidthMax = 0, m_colWidthMin = 0, m_rowHeightMax = 0, m_rowHeightMin = 0;
+    int m_lastSortCol = -1;
+};
+
+} // namespace qel

@@ -1,0 +1,14 @@
+#pragma once
+#include "lookups/lookupdialog.h"
+
+namespace qel {
+
+// MICR code of a bank branch: city, bank and the three code parts.
+class frmmicr : public LookupDialog {
+    Q_OBJECT
+public:
+    explicit frmmicr(QWidget* parent = nullptr);
+    Q_INVOKABLE void LoadData(const QString& Bank, const QString& City) { loadData({Bank, City}); }
+};
+
+} // namespace qel

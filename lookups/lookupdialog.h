@@ -1,0 +1,151 @@
+#pragma once
+#include <QDialog>
+#include <QPointer>
+#include <QStringList>
+#include <QVector>
+#include "db/recordset.h"
+#include "refdata/tables.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace qel {
+
+class ClsMain;
+class FlexGrid;
+
+// One cascading selection list of a lookup dialog.
+struct ListSpec {
+    enum Run { TableOpen, Always, FilterNotEmpty };
+    const char* combo;     // control name, "Combo1"
+    const char* label;     // its caption's control name, "Label2"
+    const char* caption;   // "City"
+    const char* field;     // the field its query returns, "City"
+    // The fill's statement: %T the table name, %1..%4 the texts of lists 1..4 (quotes doubled),
+    // %F the filter built from the lists above this one.
+    const char* query;
+    Run run = TableOpen;   // when the query runs
+    bool trimArgs = false; // list texts go into the query trimmed
+    const char* where = nullptr;   // the list's condition in the list search: "City='" (none: not searched)
+    int hides = -1;        // grid column hidden while the list holds a value
+    bool fillChains = true;   // filling this list fills the next one
+    bool clickRefills = true; // a click in this list refills the next one
+};
+
+struct ColumnSpec {
+    const char* header;
+    const char* field;     // the field written into the column (nullptr: a hook fills it)
+    int widthTwips;
+    Qt::Alignment align;
+};
+
+struct SearchItem {
+    const char* caption;   // "Bank Name"
+    const char* prefix;    // "Bank like "
+};
+
+// Everything a lookup dialog is, apart from its hooks.
+struct LookupSpec {
+    const char* name;          // "frmmicr": the window's name, and the module in the log
+    const char* title;         // Label1
+    const TableDef* table;     // the reference table (nullptr: the dialog sets up its own)
+    QVector<ListSpec> lists;
+    QVector<ColumnSpec> columns;   // grid columns 1.. (column 0 is "Sr. No.")
+    QVector<SearchItem> searchBy;  // the "Search by" items; empty: no advanced search
+    QVector<int> sortKeys;         // primary key first; empty: rows stay in query order
+    QVector<int> resultSlots;      // slot i <- this column of the current row; empty: no Select
+    QVector<int> preselect;        // LoadData argument i goes into this list
+    bool setupInInitData = false;  // browse-only dialogs set up their table in InitData
+    bool trimSearchValue = true;
+    const char* searchCombo = "Combo4";
+    const char* criteriaCombo = "Combo5";
+    const char* command1 = "&Go";
+    const char* command2 = "G&o";
+};
+
+// The common pattern of the lookup dialogs: cascading lists, an advanced search, a grid filled
+// from a query with a progress bar and a Stop button, and Select handing the current row to
+// the host through OutArr.
+class LookupDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit LookupDialog(const LookupSpec& spec, QWidget* parent = nullptr);
+    ~LookupDialog() override;
+
+    Q_INVOKABLE virtual void InitData(QObject* cls);
+
+    // Operations by their names in the log and the layout.
+    void LoadCombo(int list);   // LoadCombo1 is LoadCombo(0)
+    virtual void Command1_Click();
+    virtual void Command2_Click();
+    void LOADGRID();
+    void LOADGRID1();
+    void LoadSrNo() { loadSrNo(); }
+    void cmdselect_Click();
+    void cmdback_Click();
+
+    QString tableName() const { return m_table; }
+    const LookupSpec& spec() const { return m_spec; }
+    bool isFilling() const;
+
+    // How often a fill lets the window process input (milliseconds; 0: after every row).
+    static void setYieldInterval(int ms);
+
+protected:
+    // The host dialogs' LoadData: set up, fill the lists, preselect and search.
+    void loadData(const QStringList& args);
+
+    // Hooks.
+    virtual void setupTables(const char* procedure);
+    virtual void fillRow(Recordset& rs, int row);   // writes columns 1.. of one grid row
+    virtual void prepareFill() {}                   // before a fill reads its rows
+    virtual void afterFill() {}                     // after the rows are in, before sorting
+    virtual void loadSrNo();
+
+    // Runs a fill: "&Stop" while it reads, rows sized once, stopped by Back, then sorted and numbered.
+    void fillGrid(const QString& sql, const char* procedure, bool append = false);
+    // " Where a='x' And b='y'" from the lists [0, upTo) that hold a value.
+    QString listFilter(int upTo) const;
+    QString listText(int list) const;
+    void resetGrid();
+    void setStopCaption(bool stop);
+    void logFailure(const char* procedure, const DbError& e) const;
+    void closeByEscape();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int r) override;
+
+    const LookupSpec& m_spec;
+    QPointer<ClsMain> ClsObj;
+    QString m_table;
+    Recordset m_rs;
+    int m_fillCount = 0;
+    QVector<int> m_fieldIdx;
+
+    QLabel* Label1;
+    QVector<QLabel*> m_listLabels;
+    QVector<QComboBox*> m_lists;
+    QPushButton* Command1;
+    QGroupBox* Frame1 = nullptr;
+    QComboBox* Combo4 = nullptr;   // "Search by"
+    QComboBox* Combo5 = nullptr;   // "Criteria"
+    QLineEdit* Text1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QPushButton* Command2 = nullptr;
+    FlexGrid* vsf;
+    QProgressBar* pb;
+    QPushButton* cmdselect;
+    QPushButton* cmdback;
+    QLabel* Image1;
+
+private:
+    void autoComplete(QComboBox* combo);
+    void listClicked(int list);
+    bool m_loadingList = false;
+};
+
+} // namespace qel

@@ -1,0 +1,366 @@
+#include "mainwin/frmmain.h"
+#include "component/clsmain.h"
+#include "component/msgservice.h"
+#include "component/scaling.h"
+#include "component/usersettings.h"
+#include "component/windowregistry.h"
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace qel {
+
+namespace {
+
+frmmain::UpdateCheck s_updateCheck = nullptr;
+
+struct MenuEntry {
+    int index;
+    const char* caption;
+    const char* dialog;   // nullptr: not a dialog
+    enum Args { None, PanTrue, PanFalse, One, Two, Three } args;
+};
+
+// In their order on screen; the index is the button's identity.
+const MenuEntry kMenu[] = {
+    {0, "&Pin Codes", "frmpin", MenuEntry::None},
+    {1, "&STD Codes", "frmstd", MenuEntry::None},
+    {2, "&ISD Codes", "frmISD", MenuEntry::None},
+    {3, "&Distance Search", "frmDistance", MenuEntry::None},
+    {4, "PA&N - AO", "frmpantanao", MenuEntry::PanTrue},
+    {5, "&TAN - AO", "frmpantanao", MenuEntry::PanFalse},
+    {6, "&Bank BSR Codes", "frmbankBSR", MenuEntry::One},
+    {7, "Service Tax &Ranges", "frmSVTRange", MenuEntry::Three},
+    {8, "Ban&k BSR && Nodal Banks", "frmNodalBank", MenuEntry::None},
+    {9, "&MICR Codes", "frmmicr", MenuEntry::Two},
+    {10, "&IFSC Codes", "frmIFSC", MenuEntry::Two},
+    {12, "TIN &Facilitation Centers", "frmtinfc", MenuEntry::None},
+    {13, "&Validate PAN/TAN", nullptr, MenuEntry::None},
+    {11, "E&xit", nullptr, MenuEntry::None},
+};
+
+const MenuEntry* entry(int index)
+{
+    for (const MenuEntry& e : kMenu)
+        if (e.index == index)
+            return &e;
+    return nullptr;
+}
+
+bool isUpper(QChar c) { return c >= u'A' && c <= u'Z'; }
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// The three special values pass in any case; "" passes; otherwise a length of 10 is required.
+int specialOrLength(const QString& text, const char* prefix)
+{
+    if (text.size() != 0 && text.size() != 10)
+        return 0;
+    if (text.isEmpty())
+        return 1;
+    const QString up = text.toUpper(), p = QString::fromLatin1(prefix);
+    if (up == p + QStringLiteral("NOTAVBL") || up == p + QStringLiteral("INVALID") || up == p + QStringLiteral("APPLIED"))
+        return 1;
+    return -1;   // check position by position
+}
+
+} // namespace
+
+void frmmain::setUpdateCheck(UpdateCheck check) { s_updateCheck = check; }
+
+bool frmmain::IsValidPAN(const QString& t)
+{
+    if (const int r = specialOrLength(t, "PAN"); r >= 0)
+        return r == 1;
+    for (int i = 0; i < 5; ++i)
+        if (!isUpper(t[i]))
+            return false;
+    for (int i = 5; i < 9; ++i)
+        if (!isDigit(t[i]))
+            return false;
+    return isUpper(t[9]);
+}
+
+bool frmmain::IsValidTAN(const QString& t)
+{
+    if (const int r = specialOrLength(t, "TAN"); r >= 0)
+        return r == 1;
+    for (int i = 0; i < 3; ++i)
+        if (!isUpper(t[i]))
+            return false;
+    if (!isUpper(t[3]) && !isDigit(t[3]))
+        return false;
+    for (int i = 4; i < 9; ++i)
+        if (!isDigit(t[i]))
+            return false;
+    return isUpper(t[9]);
+}
+
+frmmain::frmmain(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmmain"));
+    setWindowTitle(QStringLiteral("QELRefDesk"));
+    resize(520, 640);
+    setFocusPolicy(Qt::StrongFocus);
+
+    QFont menuFont(QStringLiteral("Book Antiqua"), 11);
+    menuFont.setStyleHint(QFont::Serif);
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    const int bw = 280, bh = 28;
+    int y = 8;
+    for (const MenuEntry& e : kMenu) {
+        if (e.index == 11)
+            y += twips(600) - twips(480);
+        auto* b = new QPushButton(QString::fromLatin1(e.caption), Frame1);
+        b->setObjectName(QStringLiteral("Command1"));
+        b->setProperty("Index", e.index);
+        b->setFont(menuFont);
+        b->setAutoDefault(false);
+        b->setGeometry(8, y, bw, bh);
+        if (e.dialog && !WindowRegistry::has(QString::fromLatin1(e.dialog)))
+            b->setEnabled(false);   // that dialog is not part of this build
+        connect(b, &QPushButton::clicked, this, [this, i = e.index] { Command1_Click(i); });
+        Command1[e.index] = b;
+        y += twips(480);
+    }
+    Frame1->resize(bw + 16, y - twips(480) + bh + 16);
+
+    famPANTAN = new QFrame(this);
+    famPANTAN->setObjectName(QStringLiteral("famPANTAN"));
+    famPANTAN->resize(320, 190);
+    const QFont sans(QStringLiteral("Sans Serif"), 10);
+    for (int i = 0; i < 2; ++i) {
+        optpantan[i] = new QRadioButton(i == 0 ? QStringLiteral("PAN") : QStringLiteral("TAN"), famPANTAN);
+        optpantan[i]->setObjectName(QStringLiteral("optpantan"));
+        optpantan[i]->setProperty("Index", i);
+        optpantan[i]->setFont(sans);
+        optpantan[i]->setGeometry(20 + i * 100, 12, 90, 24);
+        optpantan[i]->installEventFilter(this);
+    }
+    optpantan[0]->setChecked(true);
+    txtpantan = new QLineEdit(famPANTAN);
+    txtpantan->setObjectName(QStringLiteral("txtpantan"));
+    txtpantan->setMaxLength(10);
+    txtpantan->setFont(sans);
+    txtpantan->setGeometry(20, 48, 280, 28);
+    txtpantan->installEventFilter(this);
+    chkaltmeth = new QCheckBox(QStringLiteral("Use Alternate Method"), famPANTAN);
+    chkaltmeth->setObjectName(QStringLiteral("chkaltmeth"));
+    chkaltmeth->setFont(sans);
+    chkaltmeth->setGeometry(20, 88, 280, 24);
+    cmdokPT = new QPushButton(QStringLiteral("&Validate"), famPANTAN);
+    cmdokPT->setObjectName(QStringLiteral("cmdokPT"));
+    cmdokPT->setGeometry(20, 130, 130, 32);
+    cmdokPT->setAutoDefault(false);
+    connect(cmdokPT, &QPushButton::clicked, this, [this] { cmdokPT_Click(); });
+    cmdcancelPT = new QPushButton(QStringLiteral("&Cancel"), famPANTAN);
+    cmdcancelPT->setObjectName(QStringLiteral("cmdcancelPT"));
+    cmdcancelPT->setGeometry(170, 130, 130, 32);
+    cmdcancelPT->setAutoDefault(false);
+    connect(cmdcancelPT, &QPushButton::clicked, this, [this] { escape(); });
+    famPANTAN->hide();
+
+    lblchkup = new QLabel(QStringLiteral("<a href=\"#\">Check For Update</a>"), this);
+    lblchkup->setObjectName(QStringLiteral("lblchkup"));
+    lblchkup->setProperty("Tag", QString());
+    lblchkup->adjustSize();
+    connect(lblchkup, &QLabel::linkActivated, this, [this] {
+        if (s_updateCheck)
+            s_updateCheck(*this, true);
+    });
+    layoutFrames();
+}
+
+frmmain::~frmmain() = default;
+
+QPushButton* frmmain::menuButton(int index) const { return index >= 0 && index < 14 ? Command1[index] : nullptr; }
+
+void frmmain::InitData(QObject* cls)
+{
+    ClsObj = qobject_cast<ClsMain*>(cls);
+    if (ClsObj)
+        ClsObj->Resize_For_Resolution(this, false);
+    lblchkup->setProperty("Tag", QStringLiteral("Y"));
+}
+
+void frmmain::Command1_Click(int index)
+{
+    if (index == 11) {
+        escape();
+        return;
+    }
+    if (index == 13) {
+        showCheckFrame();
+        return;
+    }
+    const MenuEntry* e = entry(index);
+    if (!e || !e->dialog)
+        return;
+    QWidget* w = WindowRegistry::create(QString::fromLatin1(e->dialog));
+    auto* dlg = qobject_cast<QDialog*>(w);
+    if (!dlg) {
+        delete w;
+        return;
+    }
+    dlg->setParent(this, dlg->windowFlags() | Qt::Dialog);
+    QMetaObject::invokeMethod(dlg, "InitData", Q_ARG(QObject*, ClsObj.data()));
+    const QString empty;
+    switch (e->args) {
+    case MenuEntry::PanTrue:
+    case MenuEntry::PanFalse:
+        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(bool, e->args == MenuEntry::PanTrue), Q_ARG(QString, empty));
+        break;
+    case MenuEntry::One:
+        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(QString, empty));
+        break;
+    case MenuEntry::Two:
+        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(QString, empty), Q_ARG(QString, empty));
+        break;
+    case MenuEntry::Three:
+        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(QString, empty), Q_ARG(QString, empty), Q_ARG(QString, empty));
+        break;
+    case MenuEntry::None:
+        break;
+    }
+    dlg->exec();
+    delete dlg;
+}
+
+void frmmain::showCheckFrame()
+{
+    const QString ptv = UserSettings::get(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("N"));
+    chkaltmeth->setProperty("Tag", ptv);
+    chkaltmeth->setChecked(ptv == u"Y");
+    Frame1->hide();
+    famPANTAN->show();
+    optpantan[0]->setFocus();
+}
+
+void frmmain::showMenuFrame()
+{
+    famPANTAN->hide();
+    Frame1->show();
+    Command1[13]->setFocus();
+}
+
+void frmmain::escape()
+{
+    if (famPANTAN->isVisible())
+        showMenuFrame();
+    else
+        close();
+}
+
+void frmmain::cmdokPT_Click()
+{
+    const bool pan = optpantan[0]->isChecked();
+    const QString kind = pan ? QStringLiteral("PAN") : QStringLiteral("TAN");
+    const QString text = txtpantan->text();
+    if (text.size() != 10) {
+        MessageService::inform(this, QStringLiteral("Please Specify Valid ") + kind + u'.');
+        txtpantan->setFocus();
+        return;
+    }
+    if (!(pan ? IsValidPAN(text) : IsValidTAN(text))) {
+        MessageService::inform(this, QStringLiteral("Invalid ") + kind + u'.');
+        txtpantan->setFocus();
+        return;
+    }
+    const QString pref = chkaltmeth->isChecked() ? QStringLiteral("Y") : QStringLiteral("N");
+    if (pref != chkaltmeth->property("Tag").toString()) {
+        chkaltmeth->setProperty("Tag", pref);
+        UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), pref);
+    }
+    QString result = ClsObj ? ClsObj->GetPanTanName(kind + u':' + text) : QString();
+    if (result.isEmpty())
+        result = QStringLiteral("Validation Failed !");
+    MessageService::inform(this, result);
+}
+
+bool frmmain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+        if (watched == txtpantan && k->text().size() == 1 && k->text()[0] >= u'a' && k->text()[0] <= u'z') {
+            // Typed lower-case letters go in as capitals.
+            QKeyEvent upper(QEvent::KeyPress, k->key(), k->modifiers(), k->text().toUpper(), k->isAutoRepeat(), ushort(k->count()));
+            QCoreApplication::sendEvent(txtpantan, &upper);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmmain::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        escape();
+        e->accept();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void frmmain::layoutFrames()
+{
+    const float ry = ClsObj ? ClsObj->ScreenRatY() : 1.f, rx = ClsObj ? ClsObj->ScreenRatX() : 1.f;
+    const int W = width(), H = height();
+    Frame1->move((W - Frame1->width()) / 2, int((H - Frame1->height() - twips(480) * ry) / 2));
+    famPANTAN->move((W - famPANTAN->width()) / 2, int((H - famPANTAN->height() - twips(480) * ry) / 2));
+    lblchkup->move(int(W - lblchkup->width() - twips(480) * rx), int(H - lblchkup->height() - twips(480) * ry));
+}
+
+void frmmain::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    layoutFrames();
+}
+
+void frmmain::activated()
+{
+    if (lblchkup->property("Tag").toString() != u"Y")
+        return;
+    lblchkup->setProperty("Tag", QStringLiteral("N"));
+    if (s_updateCheck)
+        s_updateCheck(*this, false);
+}
+
+void frmmain::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        activated();
+}
+
+void frmmain::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    activated();
+}
+
+void frmmain::closeEvent(QCloseEvent* e)
+{
+    QWidget::closeEvent(e);
+    if (m_closing || !ClsObj)
+        return;
+    m_closing = true;
+    if (QObject* host = ClsObj->MdiObj()) {
+        QMetaObject::invokeMethod(host, "ReloadMenu");
+        ClsObj->setMdiObj(nullptr);
+    }
+}
+
+namespace {
+const RegisterWindow reg("frmmain", [] { return new frmmain; });
+}
+
+} // namespace qel

@@ -1,0 +1,57 @@
+#pragma once
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QtTest>
+#include "component/msgservice.h"
+#include "lookups/flexgrid.h"
+
+namespace qel::test {
+
+// Answers the component's messages without a screen and remembers them.
+class Messages {
+public:
+    explicit Messages(bool answer = true)
+    {
+        MessageService::setResponder([this](const MessageService::Message& m) {
+            seen << m.text;
+            return m.kind == MessageService::Question ? (answerYes ? MessageService::Yes : MessageService::No) : MessageService::Ok;
+        });
+        answerYes = answer;
+    }
+    ~Messages() { MessageService::setResponder({}); }
+    QStringList seen;
+    bool answerYes = true;
+};
+
+template <typename T>
+T* child(QWidget* w, const char* name)
+{
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+// A column of the grid, rows 1..
+inline QStringList column(QWidget* dlg, int col)
+{
+    auto* g = child<FlexGrid>(dlg, "vsf");
+    QStringList out;
+    for (int r = 1; r < g->rows(); ++r)
+        out << g->textMatrix(r, col);
+    return out;
+}
+
+inline void choose(QWidget* dlg, const char* combo, const QString& text)
+{
+    auto* c = child<QComboBox>(dlg, combo);
+    const int i = c->findText(text);
+    if (i >= 0)
+        c->setCurrentIndex(i);
+    else
+        c->setEditText(text);
+}
+
+} // namespace qel::test

@@ -1,0 +1,287 @@
+#include "component/clsmain.h"
+#include "lookups/frmmicr.h"
+#include "refdata/resourcestore.h"
+#include "tests/fixtures.h"
+#include "tests/lookuptesting.h"
+#include "tests/testsupport.h"
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace qel;
+using test::child;
+using test::column;
+
+// The shared lookup pattern, driven through the MICR dialog on a fixture table.
+class TestLookupFramework : public QObject {
+    Q_OBJECT
+    QTemporaryDir resDir, docDir;
+    std::unique_ptr<Connection> db;
+    ClsMain cls;
+
+    static QByteArray micr(int sr, const char* city, const char* bank, const char* branch, const char* cc = "380",
+                           const char* bc = "002", const char* brc = "001")
+    {
+        return test::record({city, cc, bc, brc, bank, branch}, sr) + '\xA6';
+    }
+
+    std::unique_ptr<frmmicr> open(const QString& bank = QString(), const QString& city = QString())
+    {
+        auto d = std::make_unique<frmmicr>();
+        d->InitData(&cls);
+        d->LoadData(bank, city);
+        return d;
+    }
+
+    QStringList log() const
+    {
+        QFile f(docDir.filePath(QStringLiteral("host.log")));
+        f.open(QIODevice::ReadOnly);
+        QStringList l = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        return l;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        ResourceStore::setOverrideDir(resDir.path());
+        QByteArray data = micr(1, "FIXTURE CITY A", "FIXTURE BANK Z", "BRANCH 2", "380", "002", "010")
+                          + micr(2, "FIXTURE CITY A", "FIXTURE BANK Z", "BRANCH 10", "380", "002", "011")
+                          + micr(3, "FIXTURE CITY A", "FIXTURE BANK Y", "BRANCH 1A", "380", "003", "001")
+                          + micr(4, "FIXTURE CITY B", "FIXTURE BANK Z", "MAIN", "381", "002", "001")
+                          + micr(5, "O'NEIL", "FIXTURE BANK Z", "ABBEY", "382", "002", "001")
+                          + micr(6, "FIXTURE CITY B", "FIXTURE BANK Y", "ABC ROAD", "381", "003", "002")
+                          + micr(7, "FIXTURE CITY B", "FIXTURE BANK Y", "XAB", "381", "003", "003")
+                          + micr(8, "MUMBAI FIXTURE", "FIXTURE BANK Y", "PCT 100%", "400", "003", "004");
+        test::writeResource(resDir.path(), QStringLiteral("MICR"), data);
+        db = test::freshDatabase(QStringLiteral("t_lookup"));
+        cls.InitMe(docDir.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
+        LookupDialog::setYieldInterval(16);
+    }
+    void cleanupTestCase() { ResourceStore::setOverrideDir(QString()); }
+
+    void controlsCarryTheirNames()
+    {
+        auto d = open();
+        for (const char* n : {"Label1", "Label2", "Label4", "Combo1", "Combo2", "Command1", "Frame1", "Combo4", "Combo5",
+                              "Text1", "Command2", "vsf", "pb", "cmdselect", "cmdback", "Image1"})
+            QVERIFY2(d->findChild<QWidget*>(QString::fromLatin1(n)), n);
+        QCOMPARE(child<QLabel>(d.get(), "Label1")->text(), QStringLiteral("MICR Code Search"));
+        QCOMPARE(child<QPushButton>(d.get(), "cmdback")->text(), QStringLiteral("&Back"));
+        QVERIFY(child<QPushButton>(d.get(), "cmdselect")->isHidden());   // opened for browsing
+        QCOMPARE(child<QComboBox>(d.get(), "Combo1")->count(), 4);
+        QCOMPARE(child<QComboBox>(d.get(), "Combo1")->currentText(), QString());
+        QCOMPARE(child<FlexGrid>(d.get(), "vsf")->rows(), 1);
+    }
+
+    void preselectedSearchHidesItsColumnsAndSorts()
+    {
+        auto d = open(QStringLiteral(" "), QStringLiteral("FIXTURE CITY A "));
+        QVERIFY(child<QPushButton>(d.get(), "cmdselect")->isVisible() || !child<QPushButton>(d.get(), "cmdselect")->isHidden());
+        auto* g = child<FlexGrid>(d.get(), "vsf");
+        QVERIFY(g->colHidden(1));
+        QVERIFY(!g->colHidden(2));
+        // By bank, then branch; branch names that are not numbers sort as text.
+        QCOMPARE(column(d.get(), 2), (QStringList{"FIXTURE BANK Y", "FIXTURE BANK Z", "FIXTURE BANK Z"}));
+        QCOMPARE(column(d.get(), 3), (QStringList{"BRANCH 1A", "BRANCH 10", "BRANCH 2"}));
+        QCOMPARE(column(d.get(), 0), (QStringList{"1", "2", "3"}));
+        // The bank list was not refilled by the preselection.
+        QCOMPARE(child<QComboBox>(d.get(), "Combo2")->count(), 0);
+    }
+
+    void bothListsHideBothColumns()
+    {
+        auto d = open(QStringLiteral("FIXTURE BANK Y "), QStringLiteral("FIXTURE CITY B "));
+        auto* g = child<FlexGrid>(d.get(), "vsf");
+        QVERIFY(g->colHidden(1) && g->colHidden(2));
+        QCOMPARE(column(d.get(), 3), (QStringList{"ABC ROAD", "XAB"}));
+    }
+
+    void quoteInNameIsDoubled()
+    {
+        auto d = open(QString(), QStringLiteral("O'NEIL "));
+        QCOMPARE(column(d.get(), 3), QStringList{"ABBEY"});
+        test::choose(d.get(), "Combo1", QStringLiteral("O'NEIL"));
+        QCOMPARE(child<QComboBox>(d.get(), "Combo2")->count(), 1);   // the cascade's query doubles it too
+    }
+
+    void viewAllAsksFirst()
+    {
+        test::Messages m(false);
+        auto d = open(QString(), QStringLiteral("FIXTURE CITY B "));
+        QCOMPARE(column(d.get(), 3).size(), 3);
+        child<QComboBox>(d.get(), "Combo1")->setEditText(QStringLiteral("  "));
+        d->Command1_Click();
+        QCOMPARE(m.seen, QStringList{"Do you want to View all the Records?"});
+        QCOMPARE(column(d.get(), 3).size(), 3);   // No: the old rows stay
+        m.answerYes = true;
+        d->Command1_Click();
+        QCOMPARE(column(d.get(), 3).size(), 8);
+        // Sorted by city, bank, branch: numbers would rank before text; city names are text.
+        QCOMPARE(column(d.get(), 1).first(), QStringLiteral("FIXTURE CITY A"));
+        QCOMPARE(column(d.get(), 1).last(), QStringLiteral("O'NEIL"));
+        QVERIFY(!child<FlexGrid>(d.get(), "vsf")->colHidden(1));
+    }
+
+    void advancedSearchChecksItsInputsInOrder()
+    {
+        test::Messages m;
+        auto d = open();
+        d->Command2_Click();
+        test::choose(d.get(), "Combo4", QStringLiteral("Branch"));
+        d->Command2_Click();
+        test::choose(d.get(), "Combo5", QStringLiteral("Start with"));
+        child<QLineEdit>(d.get(), "Text1")->setText(QStringLiteral("   "));
+        d->Command2_Click();
+        QCOMPARE(m.seen, (QStringList{"Select Search by Option.", "Select Criteria Option.", "Enter Value to Search."}));
+        child<QLineEdit>(d.get(), "Text1")->setText(QStringLiteral(" ab "));
+        d->Command2_Click();
+        QCOMPARE(column(d.get(), 3), (QStringList{"ABC ROAD", "ABBEY"}));   // by city first
+    }
+
+    void advancedSearchCriteria_data()
+    {
+        QTest::addColumn<QString>("by");
+        QTest::addColumn<QString>("criteria");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("branches");
+        QTest::newRow("containing") << "Branch" << "Containing" << "AB" << QStringList{"ABC ROAD", "XAB", "ABBEY"};
+        QTest::newRow("whole word") << "Branch" << "Whole word Only" << "MAIN" << QStringList{"MAIN"};
+        QTest::newRow("wildcard typed") << "Branch" << "Whole word Only" << "BRANCH _" << QStringList{"BRANCH 2"};
+        QTest::newRow("percent typed") << "Branch" << "Containing" << "100%" << QStringList{"PCT 100%"};
+        QTest::newRow("quote typed") << "City" << "Start with" << "O'N" << QStringList{"ABBEY"};
+        QTest::newRow("backslash typed") << "City" << "Containing" << "\\' or 1=1 -- " << QStringList{};
+        QTest::newRow("bank") << "Bank Name" << "Whole word Only" << "FIXTURE BANK Z"
+                              << QStringList{"BRANCH 10", "BRANCH 2", "MAIN", "ABBEY"};
+    }
+    void advancedSearchCriteria()
+    {
+        QFETCH(QString, by);
+        QFETCH(QString, criteria);
+        QFETCH(QString, value);
+        QFETCH(QStringList, branches);
+        test::Messages m;
+        auto d = open(QString(), QStringLiteral("FIXTURE CITY A "));   // hides City first
+        test::choose(d.get(), "Combo4", by);
+        test::choose(d.get(), "Combo5", criteria);
+        child<QLineEdit>(d.get(), "Text1")->setText(value);
+        d->Command2_Click();
+        QCOMPARE(column(d.get(), 3), branches);
+        QVERIFY(!child<FlexGrid>(d.get(), "vsf")->colHidden(1));   // every column shown again
+        QVERIFY(m.seen.isEmpty());
+    }
+
+    void autoCompletion()
+    {
+        auto d = open();
+        auto* c = child<QComboBox>(d.get(), "Combo1");
+        d->show();
+        c->setFocus();
+        QTest::keyClicks(c->lineEdit(), QStringLiteral("mum"));
+        QCOMPARE(c->currentText(), QStringLiteral("MUMBAI FIXTURE"));
+        QCOMPARE(c->lineEdit()->selectedText(), QStringLiteral("BAI FIXTURE"));
+        QCOMPARE(child<QComboBox>(d.get(), "Combo2")->count(), 1);   // the completion's selection refilled the banks
+        // A key that is not a letter or digit leaves the text alone; one that matches nothing keeps what was typed.
+        c->setEditText(QStringLiteral("FIXTURE CITY"));
+        c->lineEdit()->end(false);
+        QTest::keyClick(c->lineEdit(), Qt::Key_Backspace);
+        QCOMPARE(c->currentText(), QStringLiteral("FIXTURE CIT"));
+        QTest::keyClicks(c->lineEdit(), QStringLiteral("q"));
+        QCOMPARE(c->currentText(), QStringLiteral("FIXTURE CITq"));
+        QCOMPARE(c->currentIndex(), -1);
+    }
+
+    void selectWritesTheSlotsAndHeaderRowRefuses()
+    {
+        test::Messages m;
+        auto d = open(QStringLiteral("FIXTURE BANK Y "), QStringLiteral("FIXTURE CITY B "));
+        auto* g = child<FlexGrid>(d.get(), "vsf");
+        g->setRow(0);
+        d->cmdselect_Click();
+        QCOMPARE(m.seen, QStringList{"Please Select a Item."});
+        QCOMPARE(d->result(), 0);
+        g->setRow(2);
+        d->cmdselect_Click();
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QCOMPARE(cls.resultSlots(), QVector<QString>());   // no lookup operation recreated the slots here
+    }
+
+    void getMicrReturnsThePickedRow()
+    {
+        QTimer::singleShot(0, [] {
+            auto* d = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            child<FlexGrid>(d, "vsf")->setRow(1);
+            d->cmdselect_Click();
+        });
+        StrArray arr(0, 4);
+        cls.GetMICR(&arr, QStringLiteral("FIXTURE BANK Z"), QStringLiteral("FIXTURE CITY B"));
+        QCOMPARE((QStringList{arr.at(0), arr.at(1), arr.at(2), arr.at(3), arr.at(4)}),
+                 (QStringList{"FIXTURE BANK Z", "MAIN", "381", "002", "001"}));
+    }
+
+    void closingWithoutPickEmptiesTheSlots()
+    {
+        QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        StrArray arr(0, 4);
+        arr.set(0, QStringLiteral("old"));
+        cls.GetMICR(&arr, QStringLiteral("FIXTURE BANK Z"));
+        QCOMPARE(arr.at(0), QString());
+    }
+
+    void stopKeepsTheRowsReadSoFar()
+    {
+        test::Messages m;
+        LookupDialog::setYieldInterval(0);
+        auto d = open();
+        auto* back = child<QPushButton>(d.get(), "cmdback");
+        QTimer::singleShot(0, back, [back] {
+            QCOMPARE(back->text(), QStringLiteral("&Stop"));
+            QVERIFY(child<QProgressBar>(back->window(), "pb")->isVisibleTo(back->window()));
+            back->click();
+        });
+        d->Command1_Click();   // view all
+        LookupDialog::setYieldInterval(16);
+        QCOMPARE(back->text(), QStringLiteral("&Back"));
+        const QStringList sr = column(d.get(), 0);
+        QVERIFY2(sr.size() >= 1 && sr.size() < 8, qPrintable(sr.join(u',')));
+        QCOMPARE(sr.first(), QStringLiteral("1"));
+        QVERIFY(child<QProgressBar>(d.get(), "pb")->isHidden());
+        QVERIFY(!d->isHidden() || !child<FlexGrid>(d.get(), "vsf")->isHidden());
+        // A second press closes.
+        d->show();
+        back->click();
+        QVERIFY(!d->isVisible());
+    }
+
+    void userSortRenumbers()
+    {
+        test::Messages m;
+        auto d = open(QString(), QStringLiteral("FIXTURE CITY B "));
+        auto* g = child<FlexGrid>(d.get(), "vsf");
+        const QStringList before = column(d.get(), 3);
+        emit g->horizontalHeader()->sectionClicked(6);   // by branch code
+        QCOMPARE(column(d.get(), 6), (QStringList{"001", "002", "003"}));
+        QCOMPARE(column(d.get(), 0), (QStringList{"1", "2", "3"}));
+        QCOMPARE(column(d.get(), 3), (QStringList{"MAIN", "ABC ROAD", "XAB"}));
+        QVERIFY(before != column(d.get(), 3));
+    }
+
+    void missingTableLogsAndShowsAnEmptyGrid()
+    {
+        test::Messages m;
+        auto d = open();
+        QVERIFY(db->Execute(QStringLiteral("Rename Table TmpMICR_Master to TmpMICR_Moved")));
+        QFile::remove(docDir.filePath(QStringLiteral("host.log")));
+        d->Command1_Click();
+        QVERIFY(db->Execute(QStringLiteral("Rename Table TmpMICR_Moved to TmpMICR_Master")));
+        QCOMPARE(child<FlexGrid>(d.get(), "vsf")->rows(), 1);
+        QVERIFY(!log().isEmpty());
+        QVERIFY(log().first().endsWith(QStringLiteral("\tfrmmicr\tLOADGRID")));
+    }
+};
+
+QEL_TEST(TestLookupFramework);
+#include "test_lookupframework.moc"
