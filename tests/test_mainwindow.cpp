@@ -1,0 +1,182 @@
+#include "component/clsmain.h"
+#include "component/usersettings.h"
+#include "component/windowregistry.h"
+#include "mainwin/frmmain.h"
+#include "tests/fakedialog.h"
+#include "tests/lookuptesting.h"
+#include "tests/testsupport.h"
+#include <QCheckBox>
+#include <QRadioButton>
+
+using namespace qel;
+using test::child;
+
+// Stands in for the host's frame window.
+class FakeHost : public QObject {
+    Q_OBJECT
+public:
+    int reloads = 0;
+    Q_INVOKABLE void ReloadMenu() { ++reloads; }
+};
+
+// Stands in for the online verification: answers with what it is told.
+class FakeVerifier : public QDialog {
+    Q_OBJECT
+public:
+    static inline QString request, answer;
+    Q_INVOKABLE void InitData(QObject* cls) { m_cls = qobject_cast<ClsMain*>(cls); }
+    int exec() override
+    {
+        request = m_cls->PANTAN_Status();
+        m_cls->setPANTAN_Status(answer);
+        return 0;
+    }
+
+private:
+    ClsMain* m_cls = nullptr;
+};
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Connection> db;
+
+private slots:
+    void initTestCase() { db = test::freshDatabase(QStringLiteral("t_mainwin")); }
+
+    void structureChecks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("pan");
+        QTest::addColumn<bool>("tan");
+        QTest::newRow("pan") << "ABCDE1234F" << true << false;
+        QTest::newRow("lower case") << "abcde1234f" << false << false;
+        QTest::newRow("digit at 5") << "ABCD11234F" << false << true;   // a TAN may have a letter at 4
+        QTest::newRow("special any case") << "PanNotAvbl" << true << false;
+        QTest::newRow("special invalid") << "PANINVALID" << true << false;
+        QTest::newRow("special applied") << "panapplied" << true << false;
+        QTest::newRow("tan special as pan") << "TANNOTAVBL" << false << true;
+        QTest::newRow("nine") << "ABCDE1234" << false << false;
+        QTest::newRow("empty") << "" << true << true;
+        QTest::newRow("tan letter at 4") << "DELA12345B" << false << true;
+        QTest::newRow("tan digit at 4") << "DEL112345B" << false << true;
+        QTest::newRow("tan digit at 3") << "DE1A12345B" << false << false;
+        QTest::newRow("tan letter at 9") << "DELA1234BB" << false << false;
+    }
+    void structureChecks()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, pan);
+        QFETCH(bool, tan);
+        QCOMPARE(frmmain::IsValidPAN(text), pan);
+        QCOMPARE(frmmain::IsValidTAN(text), tan);
+    }
+
+    void menuInOrder()
+    {
+        frmmain w;
+        QStringList captions;
+        QList<int> indexes;
+        auto buttons = w.findChildren<QPushButton*>(QStringLiteral("Command1"));
+        std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->y() < b->y(); });
+        for (auto* b : buttons) {
+            captions << b->text();
+            indexes << b->property("Index").toInt();
+        }
+        QCOMPARE(indexes, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 11}));
+        QCOMPARE(captions.first(), QStringLiteral("&Pin Codes"));
+        QCOMPARE(captions.last(), QStringLiteral("E&xit"));
+        QCOMPARE(buttons[13]->y() - buttons[12]->y(), 40);   // Exit stands further down
+        QCOMPARE(buttons[1]->y() - buttons[0]->y(), 32);
+        QVERIFY(w.menuButton(9)->isEnabled());   // MICR is built
+    }
+
+    void buttonOpensItsDialogWithItsArguments()
+    {
+        test::FakeDialog::calls.clear();
+        WindowRegistry::add(QStringLiteral("frmpantanao"), [] { return new test::FakeDialog; });
+        ClsMain c;
+        c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
+        frmmain w;
+        w.InitData(&c);
+        w.Command1_Click(5);
+        QCOMPARE(test::FakeDialog::calls, (QStringList{"InitData", "LoadData[0|]", "shown"}));
+    }
+
+    void validateFlow()
+    {
+        test::Messages m;
+        WindowRegistry::add(QStringLiteral("frmPANTAN_N"), [] { return new FakeVerifier; });
+        UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("N"));
+        ClsMain c;
+        c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
+        frmmain w;
+        w.InitData(&c);
+        w.Command1_Click(13);
+        QVERIFY(!child<QWidget>(&w, "famPANTAN")->isHidden());
+        auto* txt = child<QLineEdit>(&w, "txtpantan");
+        w.show();
+        QTest::keyClicks(txt, QStringLiteral("abcde1234"));
+        QCOMPARE(txt->text(), QStringLiteral("ABCDE1234"));   // typed in capitals
+        w.cmdokPT_Click();
+        txt->setText(QStringLiteral("ABCD11234F"));
+        w.cmdokPT_Click();
+        child<QRadioButton>(&w, "optpantan")->setChecked(true);
+        txt->setText(QStringLiteral("ABCDE1234F"));
+        FakeVerifier::answer = QString();
+        w.cmdokPT_Click();
+        FakeVerifier::answer = QStringLiteral("FIXTURE HOLDER NAME");
+        w.cmdokPT_Click();
+        QCOMPARE(m.seen, (QStringList{"Please Specify Valid PAN.", "Invalid PAN.", "Validation Failed !", "FIXTURE HOLDER NAME"}));
+        QCOMPARE(FakeVerifier::request, QStringLiteral("PAN:ABCDE1234F"));
+
+        // The method preference is written only when the box changed.
+        child<QCheckBox>(&w, "chkaltmeth")->setChecked(true);
+        WindowRegistry::add(QStringLiteral("frmPANTAN"), [] { return new FakeVerifier; });
+        w.cmdokPT_Click();
+        QCOMPARE(UserSettings::get(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QString()), QStringLiteral("Y"));
+        UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("N"));
+        w.cmdokPT_Click();   // unchanged box: nothing written
+        QCOMPARE(UserSettings::get(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QString()), QStringLiteral("N"));
+    }
+
+    void escapeReturnsToMenuThenClosesAndReloadsHostMenu()
+    {
+        ClsMain c;
+        c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
+        FakeHost host;
+        c.setMdiObj(&host);
+        frmmain w;
+        w.InitData(&c);
+        w.show();
+        w.Command1_Click(13);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(child<QWidget>(&w, "famPANTAN")->isHidden());
+        QVERIFY(w.isVisible());
+        QCOMPARE(host.reloads, 0);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(host.reloads, 1);
+        QCOMPARE(c.MdiObj(), nullptr);
+    }
+
+    void objMainNeedsDbAndReturnsAtOnce()
+    {
+        ClsMain c;
+        c.ObjMain();
+        QVERIFY(!QApplication::topLevelWidgets().contains(nullptr));
+        const int before = int(QApplication::topLevelWidgets().size());
+        c.ObjMain();
+        QCOMPARE(int(QApplication::topLevelWidgets().size()), before);   // no Db: nothing opened
+        c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
+        c.ObjMain();
+        QWidget* w = nullptr;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->objectName() == u"frmmain" && t->isVisible())
+                w = t;
+        QVERIFY(w);
+        w->close();
+    }
+};
+
+QEL_TEST(TestMainWindow);
+#include "test_mainwindow.moc"
