@@ -1,7 +1,34 @@
 #pragma once
 #include <QMainWindow>
+#include <memory>
+
+class QPlainTextEdit;
+class QMdiArea;
+
+namespace qel {
+class ClsMain;
+class Connection;
+class StrArray;
+}
+
+// Stands in for the tax application that hosts the component: it opens a database connection,
+// creates ClsMain, hands it the session and calls its operations from its menus.
 class HostWindow : public QMainWindow {
     Q_OBJECT
 public:
-    HostWindow();
+    explicit HostWindow(const QString& connectionString = QString());
+    ~HostWindow() override;
+
+    // Called by the component's menu window when it closes.
+    Q_INVOKABLE void ReloadMenu();
+
+private:
+    bool connectDatabase(const QString& connectionString);
+    void report(const QString& operation, const qel::StrArray& arr, int lower, int upper);
+    QString ask(const QString& label);
+
+    std::unique_ptr<qel::Connection> m_db;
+    std::unique_ptr<qel::ClsMain> m_cls;
+    QMdiArea* m_area;
+    QPlainTextEdit* m_out;
 };

@@ -131,6 +131,7 @@ bool PrivateServer::ensureRunning(QString* error)
         QStringLiteral("--innodb-log-file-size=16M"),
         QStringLiteral("--key-buffer-size=1M"),
         QStringLiteral("--max-connections=32"),
+        QStringLiteral("--open-files-limit=1024"),
         QStringLiteral("--performance-schema=OFF"),
         QStringLiteral("--skip-log-bin"),
         QStringLiteral("--character-set-server=utf8mb4"),

@@ -17,12 +17,33 @@ struct SortKey {
     QString text;
 };
 
+// Text compared without regard to case: the upper-case form, compared as it stands. Most texts
+// are plain ASCII, whose upper-case form is made here without the general case mapping.
+QString caseKey(const QString& s)
+{
+    QString out(s.size(), Qt::Uninitialized);
+    QChar* o = out.data();
+    for (QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return s.toUpper();
+        *o++ = QChar(u >= u'a' && u <= u'z' ? u - 32 : u);
+    }
+    return out;
+}
+
 SortKey keyOf(const QString& s)
 {
+    // Most cells are plain text: only a text that starts like a number is parsed as one.
+    qsizetype i = 0;
+    while (i < s.size() && s[i].isSpace())
+        ++i;
+    const QChar c = i < s.size() ? s[i] : QChar();
+    if (!(c.isDigit() || c == u'-' || c == u'+' || c == u'.'))
+        return {false, 0, caseKey(s)};
     bool ok = false;
-    const QString t = s.trimmed();
-    const double v = t.isEmpty() ? 0 : t.toDouble(&ok);
-    return {ok, v, ok ? QString() : s};
+    const double v = s.trimmed().toDouble(&ok);
+    return {ok, v, ok ? QString() : caseKey(s)};
 }
 
 // Numbers rank before text, so that every column, mixed or not, has one consistent order.
@@ -32,7 +53,7 @@ int compareKeys(const SortKey& a, const SortKey& b)
         return a.numeric ? -1 : 1;
     if (a.numeric)
         return a.number < b.number ? -1 : (b.number < a.number ? 1 : 0);
-    return QString::compare(a.text, b.text, Qt::CaseInsensitive);
+    return QString::compare(a.text, b.text, Qt::CaseSensitive);   // both upper-case already
 }
 
 // The cell editor only shows (and highlights) what the cell holds; typing does not change it.
@@ -184,21 +205,31 @@ void GridModel::setDataFontScale(int col, double scale)
     }
 }
 
-void GridModel::sortColumn(int col)
+void GridModel::sortColumns(const QVector<int>& cols)
 {
-    if (col < 0 || col >= m_cols || m_rows.size() < 2)
+    for (int c : cols)
+        if (c < 0 || c >= m_cols)
+            return;
+    if (cols.isEmpty() || m_rows.size() < 2)
         return;
-    QVector<SortKey> keys;
-    keys.reserve(m_rows.size());
+    const qsizetype n = m_rows.size(), k = cols.size();
+    QVector<SortKey> keys;   // row r's key for cols[j] at r * k + j
+    keys.reserve(n * k);
     for (const auto& r : m_rows)
-        keys << keyOf(r[col]);
-    QVector<int> order(m_rows.size());
+        for (int c : cols)
+            keys << keyOf(r[c]);
+    QVector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compareKeys(keys[a], keys[b]) < 0; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        for (qsizetype j = 0; j < k; ++j)
+            if (const int d = compareKeys(keys[a * k + j], keys[b * k + j]))
+                return d < 0;
+        return false;
+    });
     if (m_redraw)
         emit layoutAboutToBeChanged();
     QVector<QVector<QString>> sorted;
-    sorted.reserve(m_rows.size());
+    sorted.reserve(n);
     for (int i : order)
         sorted << std::move(m_rows[i]);
     m_rows = std::move(sorted);

@@ -31,7 +31,9 @@ public:
     // Stable ascending sort of the data rows on one column: numbers before text, numbers by value,
     // text without regard to case. Equal keys keep their order, so passes from the last key to
     // the first give a multi-key order.
-    void sortColumn(int col);
+    void sortColumn(int col) { sortColumns({col}); }
+    // The order that passes from the last key to the first would give, in one stable sort.
+    void sortColumns(const QVector<int>& keys);
 
     // While redraw is off, changes are not announced to the view; switching it on again resets it.
     void setRedraw(bool on);
@@ -85,6 +87,7 @@ public:
     void setRedraw(bool on) { m_model.setRedraw(on); }
 
     void sortColumn(int col) { m_model.sortColumn(col); }
+    void sortColumns(const QVector<int>& keysPrimaryFirst) { m_model.sortColumns(keysPrimaryFirst); }
     // Fits the widths of columns col1..col2 to their contents (capped by ColWidthMax when set).
     void autoSizeColumns(int col1, int col2);
     // Fits the heights of all rows to their (wrapped) contents.

@@ -164,7 +164,13 @@ LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : QDialog(pa
         cmdselect->hide();
 }
 
-LookupDialog::~LookupDialog() = default;
+LookupDialog::~LookupDialog()
+{
+    // Hiding a dialog moves the focus out of its lists, which may select an item; nothing of
+    // this dialog may answer that any more.
+    for (QComboBox* c : m_lists)
+        disconnect(c, nullptr, this, nullptr);
+}
 
 bool LookupDialog::isFilling() const { return cmdback->text() == QLatin1String(kStop); }
 
@@ -342,6 +348,9 @@ void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool appe
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!append)
         vsf->setRows(1);
+    // The grid is sized once for all records, and its view hears of the rows only when they are
+    // in and sorted.
+    vsf->setRedraw(false);
     vsf->setCellFontBold(0, 0, 0, vsf->cols() - 1, true);
     int i = append ? vsf->rows() - 1 : 0;
     if (!m_table.isEmpty()) {
@@ -356,8 +365,6 @@ void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool appe
             m_fieldIdx << idx;
         }
         prepareFill();
-        // The grid is sized once for all records and kept hidden while its cells are written.
-        vsf->setRedraw(false);
         if (m_rs.recordCount() > 0)
             vsf->setRows(vsf->rows() + m_rs.recordCount());
         pb->setValue(0);
@@ -387,15 +394,14 @@ void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool appe
         m_rs.close();
         if (vsf->rows() > i + 1)
             vsf->setRows(i + 1);
-        vsf->setRedraw(true);
         setStopCaption(false);
         pb->hide();
         vsf->show();
     }
     afterFill();
-    for (auto k = m_spec.sortKeys.crbegin(); k != m_spec.sortKeys.crend(); ++k)
-        vsf->sortColumn(*k);
+    vsf->sortColumns(m_spec.sortKeys);
     loadSrNo();
+    vsf->setRedraw(true);
     QApplication::restoreOverrideCursor();
 }
 

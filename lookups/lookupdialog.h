@@ -89,6 +89,8 @@ public:
     void cmdback_Click();
 
     QString tableName() const { return m_table; }
+    // Fills the grid with every row of the table (a search without conditions, without asking).
+    void fillAll() { fillGrid(QStringLiteral("Select * from ") + m_table, "LOADGRID"); }
     const LookupSpec& spec() const { return m_spec; }
     bool isFilling() const;
 
