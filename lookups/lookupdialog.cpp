@@ -333,7 +333,7 @@ void LookupDialog::LOADGRID1()
             vsf->setColHidden(l.hides, false);
     fillGrid(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where ") + QString::fromUtf8(m_spec.searchBy[by].prefix)
                  + pattern,
-             "LOADGRID1");
+             m_spec.advancedProcedure);
 }
 
 void LookupDialog::fillRow(Recordset& rs, int row)
@@ -353,7 +353,8 @@ void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool appe
     vsf->setRedraw(false);
     vsf->setCellFontBold(0, 0, 0, vsf->cols() - 1, true);
     int i = append ? vsf->rows() - 1 : 0;
-    if (!m_table.isEmpty()) {
+    prepareFill();
+    if (canFill()) {
         Connection* db = ClsObj ? ClsObj->Db() : nullptr;
         if (!m_rs.open(sql, db))
             logFailure(procedure, m_rs.lastError());
@@ -364,7 +365,6 @@ void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool appe
                 logFailure(procedure, m_rs.lastError());
             m_fieldIdx << idx;
         }
-        prepareFill();
         if (m_rs.recordCount() > 0)
             vsf->setRows(vsf->rows() + m_rs.recordCount());
         pb->setValue(0);

@@ -65,6 +65,7 @@ struct LookupSpec {
     const char* criteriaCombo = "Combo5";
     const char* command1 = "&Go";
     const char* command2 = "G&o";
+    const char* advancedProcedure = "LOADGRID1";   // the advanced search's name in the log
 };
 
 // The common pattern of the lookup dialogs: cascading lists, an advanced search, a grid filled
@@ -104,6 +105,7 @@ protected:
     // Hooks.
     virtual void setupTables(const char* procedure);
     virtual void fillRow(Recordset& rs, int row);   // writes columns 1.. of one grid row
+    virtual bool canFill() const { return !m_table.isEmpty(); }   // whether a fill runs its query
     virtual void prepareFill() {}                   // before a fill reads its rows
     virtual void afterFill() {}                     // after the rows are in, before sorting
     virtual void loadSrNo();

@@ -1,0 +1,75 @@
+// Distances between two cities. Each search adds its rows below those of earlier searches,
+// until Clear empties the grid (browse only).
+#include "component/msgservice.h"
+#include "component/windowregistry.h"
+#include "db/sqltext.h"
+#include "lookups/flexgrid.h"
+#include "lookups/lookupdialog.h"
+#include <QComboBox>
+#include <QPushButton>
+
+namespace qel {
+namespace {
+const LookupSpec kSpec{
+    .name = "frmDistance",
+    .title = "Distance Search",
+    .table = &Tables::Dist,
+    .lists = {
+        {"Combo1", "Label2", "City From", "City1", "Select distinct City1 from %T Order by City1", ListSpec::TableOpen, false, nullptr, -1,
+         true, false},
+        {"Combo2", "Label3", "To", "City2", "Select distinct City2 from %T Order by City2", ListSpec::TableOpen, false, nullptr, -1,
+         false, false},
+    },
+    .columns = {
+        {"City From", "city1", 960, Qt::AlignLeft},
+        {"To City", "city2", 960, Qt::AlignLeft},
+        {"Distance (Km.)", "distance", 960, Qt::AlignRight},
+    },
+    .setupInInitData = true,
+};
+
+class frmDistance : public LookupDialog {
+public:
+    frmDistance() : LookupDialog(kSpec)
+    {
+        Command2 = new QPushButton(QStringLiteral("&Clear"), this);
+        Command2->setObjectName(QStringLiteral("Command2"));
+        Command2->setAutoDefault(false);
+        Command2->setGeometry(Command1->geometry().translated(0, Command1->height() + 10));
+        connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    }
+
+    void Command2_Click() override { vsf->setRows(1); }
+
+    void Command1_Click() override
+    {
+        for (QComboBox* c : m_lists)
+            if (c->currentText().isEmpty()) {
+                MessageService::inform(this, QStringLiteral("Please select a City."));
+                c->setFocus();
+                c->showPopup();
+                return;
+            }
+        if (m_table.isEmpty()) {
+            MessageService::inform(this, QStringLiteral("No Record Found."));
+        } else {
+            fillGrid(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where City1='") + sqlText(listText(0))
+                         + QStringLiteral("' and City2='") + sqlText(listText(1)) + u'\'',
+                     "LOADGRID", true);
+            if (vsf->rows() >= 2) {
+                for (QComboBox* c : m_lists) {
+                    c->setCurrentIndex(-1);
+                    c->setEditText(QString());
+                }
+            } else {
+                MessageService::inform(this, QStringLiteral("No Record Found."));
+            }
+        }
+        loadSrNo();
+        m_lists[0]->setFocus();
+    }
+};
+
+const RegisterWindow reg("frmDistance", [] { return new frmDistance; });
+} // namespace
+} // namespace qel

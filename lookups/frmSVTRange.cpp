@@ -1,0 +1,132 @@
+// Service-tax jurisdiction of a place: each location row completed with its range, division and
+// commissionerate offices from three further tables.
+#include "component/clsmain.h"
+#include "component/windowregistry.h"
+#include "lookups/flexgrid.h"
+#include "lookups/lookupdialog.h"
+#include "refdata/tablesetup.h"
+#include <QHash>
+
+namespace qel {
+namespace {
+const LookupSpec kSpec{
+    .name = "frmSVTRange",
+    .title = "Range Details Search",
+    .table = nullptr,   // four tables
+    .lists = {
+        {"Combo1", "Label2", "State", "StateN", "Select distinct StateN from %T Order by StateN", ListSpec::TableOpen, false, "StateN='", 1},
+        {"Combo2", "Label3", "City", "City", "Select distinct City from %T Where StateN='%1' order by City", ListSpec::Always, false,
+         "City='", 2},
+        {"Combo3", "Label4", "Area", "area", "Select distinct area from %T Where StateN='%1' and City='%2' Order by Area",
+         ListSpec::Always, false, "Area='", 3},
+    },
+    .columns = {
+        {"State", "StateN", 960, Qt::AlignLeft},
+        {"City", "City", 960, Qt::AlignLeft},
+        {"Area", "Area", 960, Qt::AlignLeft},
+        {"Locality", "Locality", 960, Qt::AlignLeft},
+        {"Commissionrate Code", nullptr, 1140, Qt::AlignHCenter},
+        {"Division Code", nullptr, 1140, Qt::AlignHCenter},
+        {"Range Code", nullptr, 1140, Qt::AlignHCenter},
+        {"Range", nullptr, 1140, Qt::AlignLeft},
+        {"Division", nullptr, 1140, Qt::AlignLeft},
+        {"Commissionarate", nullptr, 1140, Qt::AlignLeft},
+    },
+    .searchBy = {{"State", "StateN like "}, {"City", "City like "}, {"Area", "Area like "}, {"Locality", "Locality like "},
+                 {"Pin Code", "Pincode like "}, {"Range Code", "RngCode like "}},
+    .sortKeys = {1, 2, 3, 5},
+    .resultSlots = {5, 6, 7, 10},
+    .preselect = {0, 1, 2},
+    .advancedProcedure = "LOADGRID",
+};
+
+// The office tables, by index: 1 ranges, 2 commissionerates, 3 divisions; and their key columns.
+const char* const kOfficeKey[4] = {nullptr, "RngCode", "ComCode", "DivCode"};
+
+// Codes compare as the server compares them: without regard to case or trailing spaces.
+QString codeKey(const QString& code)
+{
+    qsizetype e = code.size();
+    while (e > 0 && code[e - 1] == u' ')
+        --e;
+    return code.left(e).toUpper();
+}
+
+class frmSVTRange : public LookupDialog {
+    Q_OBJECT
+public:
+    frmSVTRange() : LookupDialog(kSpec) {}
+    Q_INVOKABLE void LoadData(const QString& State, const QString& City, const QString& Area) { loadData({State, City, Area}); }
+
+protected:
+    void setupTables(const char* procedure) override
+    {
+        for (int i = 0; i < 4; ++i)
+            m_tables[i] = setupReferenceTable(ClsObj, QString::fromLatin1(kSpec.name), procedure, Tables::Range[i]);
+        m_table = m_tables[0];
+    }
+
+    bool canFill() const override
+    {
+        return std::none_of(std::begin(m_tables), std::end(m_tables), [](const QString& t) { return t.isEmpty(); });
+    }
+
+    // Keeps column 0 and the first two visible data columns in view; reads each office table
+    // once, rather than querying it for every location row.
+    void prepareFill() override
+    {
+        int hidden = 0;
+        for (int c = 1; c <= 3; ++c)
+            hidden += vsf->colHidden(c) ? 1 : 0;
+        vsf->setFrozenCols(1 + 2 + hidden);
+        for (auto& o : m_offices)
+            o.clear();
+        if (!canFill())
+            return;
+        for (int t = 1; t <= 3; ++t) {
+            Recordset rs;
+            if (!rs.open(QStringLiteral("Select * from ") + m_tables[t], ClsObj ? ClsObj->Db() : nullptr)) {
+                logFailure("LOADGRID", rs.lastError());
+                continue;
+            }
+            const int key = rs.fieldIndex(QString::fromLatin1(kOfficeKey[t])), nm = rs.fieldIndex(QStringLiteral("Nm")),
+                      addr = rs.fieldIndex(QStringLiteral("Address"));
+            for (; !rs.eof(); rs.moveNext()) {
+                const QString k = codeKey(rs.value(key));
+                if (!m_offices[t].contains(k))   // the first record of a code, as a query would return it
+                    m_offices[t].insert(k, rs.value(nm) + QStringLiteral(", ") + rs.value(addr));
+            }
+        }
+    }
+
+    void fillRow(Recordset& rs, int row) override
+    {
+        LookupDialog::fillRow(rs, row);
+        const QString r = rs.field(QStringLiteral("RngCode"));
+        const QString com = r.mid(0, 2).trimmed(), div = r.mid(2, 2).trimmed(), rng = r.right(2).trimmed();
+        vsf->setTextMatrix(row, 5, com);
+        vsf->setTextMatrix(row, 6, div);
+        vsf->setTextMatrix(row, 7, rng);
+        const auto office = [&](int col, int table, const QString& code) {
+            const auto it = m_offices[table].constFind(codeKey(code));
+            if (it != m_offices[table].constEnd())
+                vsf->setTextMatrix(row, col, *it);
+        };
+        if (!rng.isEmpty())
+            office(8, 1, r);
+        if (!div.isEmpty())
+            office(9, 3, r.left(4));
+        if (!com.isEmpty())
+            office(10, 2, com);
+    }
+
+private:
+    QString m_tables[4];
+    QHash<QString, QString> m_offices[4];
+};
+
+const RegisterWindow reg("frmSVTRange", [] { return new frmSVTRange; });
+} // namespace
+} // namespace qel
+
+#include "frmSVTRange.moc"

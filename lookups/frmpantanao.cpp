@@ -1,0 +1,134 @@
+// Assessing-officer codes of a city, for PANs or for TANs: one dialog over two tables. In TAN
+// mode a find row searches the remarks column of the rows shown.
+#include "component/clsmain.h"
+#include "component/msgservice.h"
+#include "component/windowregistry.h"
+#include "lookups/flexgrid.h"
+#include "lookups/lookupdialog.h"
+#include "refdata/tablesetup.h"
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cmath>
+
+namespace qel {
+namespace {
+const LookupSpec kSpec{
+    .name = "frmpantanao",
+    .title = "PAN-AO Search",
+    .table = nullptr,   // by mode
+    .lists = {
+        {"Combo2", "Label3", "City", "City", "Select distinct City from %T order by City", ListSpec::TableOpen, false, "City='", 1},
+    },
+    .columns = {
+        {"City", "City", 1140, Qt::AlignLeft},
+        {"Ward/Circle/Range/Commissioner", "Ward", 3285, Qt::AlignLeft},
+        {"Additional Description", "Descript", 1020, Qt::AlignLeft},
+        {"Area Code", "areacode", 1170, Qt::AlignLeft},
+        {"AO Type", "aotype", 1140, Qt::AlignLeft},
+        {"Range Code", "rangecode", 1350, Qt::AlignLeft},
+        {"AO Number", "aonumber", 1245, Qt::AlignLeft},
+    },
+    .sortKeys = {1, 2, 4, 5, 7},   // the remarks and the range code are not sort keys
+    .resultSlots = {0, 4, 5, 6, 7},
+    .preselect = {0},
+};
+
+class frmpantanao : public LookupDialog {
+    Q_OBJECT
+public:
+    frmpantanao() : LookupDialog(kSpec)
+    {
+        Label6 = new QLabel(QStringLiteral("Area/Jurisdiction"), this);
+        Label6->setObjectName(QStringLiteral("Label6"));
+        Label6->setGeometry(16, 120, 130, 24);
+        Text1 = new QLineEdit(this);
+        Text1->setObjectName(QStringLiteral("Text1"));
+        Text1->setGeometry(150, 118, 400, 26);
+        Text1->installEventFilter(this);
+        Command2 = new QPushButton(QString::fromUtf8(kSpec.command2), this);
+        Command2->setObjectName(QStringLiteral("Command2"));
+        Command2->setAutoDefault(false);
+        Command2->setGeometry(560, 117, 90, 28);
+        connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+        for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command2)})
+            w->hide();
+    }
+
+    Q_INVOKABLE void LoadData(bool PAN, const QString& City)
+    {
+        m_pan = PAN;
+        const QString word = PAN ? QStringLiteral("PAN") : QStringLiteral("TAN");
+        for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command2)})
+            w->setEnabled(!PAN);
+        Label1->setText(word + QStringLiteral("-AO Code Search"));
+        setWindowTitle(Label1->text());
+        vsf->setTextMatrix(0, 3, PAN ? QStringLiteral("Description") : QStringLiteral("Remarks (City Area/Jurisdiction)"));
+        loadData({City});
+    }
+
+    void Command1_Click() override
+    {
+        LOADGRID();
+        Text1->clear();
+        for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command2)})
+            w->setVisible(w->isEnabled());
+    }
+
+    // Finds the typed word in the remarks column from the row after the current one, wrapping to
+    // the top once, and highlights it inside the cell.
+    void Command2_Click() override
+    {
+        const QString w = Text1->text().trimmed().toUpper();
+        if (w.isEmpty()) {
+            MessageService::inform(this, QStringLiteral("Please Enter Area/Jurisdiction to Search."));
+            Text1->setFocus();
+            return;
+        }
+        int start = vsf->row() + 1;
+        for (;;) {
+            for (int r = start; r < vsf->rows(); ++r) {
+                const qsizetype at = vsf->textMatrix(r, 3).toUpper().indexOf(w);
+                if (at >= 0) {
+                    vsf->editCell(r, 3, int(at), int(w.size()));
+                    return;
+                }
+            }
+            if (start == 1) {
+                MessageService::inform(this, QStringLiteral("No Match Found."));
+                return;
+            }
+            start = 1;
+        }
+    }
+
+protected:
+    void setupTables(const char* procedure) override
+    {
+        m_table = setupReferenceTable(ClsObj, QString::fromLatin1(kSpec.name), procedure, Tables::panTan(m_pan));
+    }
+
+    void afterFill() override
+    {
+        if (vsf->rows() >= 2)
+            vsf->setCellFontSize(1, 3, vsf->rows() - 1, 3, vsf->fontSize() * 0.8);
+    }
+
+    void loadSrNo() override
+    {
+        vsf->gridModel()->numberRows(0);
+        vsf->autoSizeColumns(0, vsf->cols() - 1);   // limited by the cap of an earlier run
+        vsf->setColWidthMax(int(std::lround(vsf->width() * 0.4)));
+        vsf->setWordWrapOn(true);
+        vsf->autoSizeRows();
+    }
+
+private:
+    bool m_pan = true;
+};
+
+const RegisterWindow reg("frmpantanao", [] { return new frmpantanao; });
+} // namespace
+} // namespace qel
+
+#include "frmpantanao.moc"
