@@ -5,12 +5,15 @@
 //  - MICR fill: every one of 66,382 rows read into the MICR dialog's grid, numbered and sized,
 //    vs a bare Connector/C fetch of the same query reading every field as text;
 //  - MICR search: the whole "view all" search, which also sorts by city, bank and branch,
-//    against the same baseline.
+//    against the same baseline;
+//  - service-tax fill: every one of 132,176 locations completed with its range, division and
+//    commissionerate offices (3,371 / 527 / 97 of them) vs a bare fetch of the location table.
 #include "component/clsmain.h"
 #include "component/msgservice.h"
 #include "db/connection.h"
 #include "db/privateserver.h"
 #include "db/recordset.h"
+#include "component/windowregistry.h"
 #include "lookups/frmmicr.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
@@ -162,6 +165,49 @@ int main(int argc, char** argv)
         });
         report("micr fill", fill, baseline, 1.5);
         report("micr search", measured, baseline, 1.5);
+    }
+    // Service-tax ranges, view all.
+    {
+        const auto office = [](const QByteArray& code, int i) {
+            return quoted(code) + ',' + quoted("FIXTURE OFFICE " + QByteArray::number(i)) + ',' + quoted("FIXTURE ADDRESS")
+                   + ",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\xA6";
+        };
+        QByteArray rng, div, com;
+        for (int i = 0; i < 3371; ++i)
+            rng += office(QByteArray::number(700101 + i), i);
+        for (int i = 0; i < 527; ++i)
+            div += office(QByteArray::number(7001 + i), i);
+        for (int i = 0; i < 97; ++i)
+            com += office(QByteArray::number(i).rightJustified(2, '0'), i);
+        for (const auto& [name, bytes] : {std::pair{"SVT_RNG1.dat", rng}, {"SVT_DIV1.dat", div}, {"SVT_COM1.dat", com}}) {
+            QFile f(work.filePath(QString::fromLatin1(name)));
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+        }
+        QFile f(work.filePath(QStringLiteral("SVT_LOC1.dat")));
+        f.open(QIODevice::WriteOnly);
+        f.write(locationFixture(132176));
+        f.close();
+        QWidget* w = WindowRegistry::create(QStringLiteral("frmSVTRange"));
+        auto* dlg = qobject_cast<LookupDialog*>(w);
+        dlg->InitData(&cls);
+        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(QString, QString()), Q_ARG(QString, QString()), Q_ARG(QString, QString()));
+        const double measured = medianMs(runs, [&] { dlg->fillAll(); });
+        const QByteArray sql = "Select * from " + dlg->tableName().toUtf8();
+        const double baseline = medianMs(runs, [&] {
+            MYSQL* m = db.handle();
+            mysql_real_query(m, sql.constData(), sql.size());
+            MYSQL_RES* res = mysql_store_result(m);
+            size_t bytes = 0;
+            while (MYSQL_ROW row = mysql_fetch_row(res)) {
+                unsigned long* len = mysql_fetch_lengths(res);
+                for (unsigned i = 1; i < 7; ++i)
+                    bytes += QString::fromUtf8(row[i], int(len[i])).size();
+            }
+            mysql_free_result(res);
+        });
+        report("svt fill", measured, baseline, 3.0);
+        delete w;
     }
     server.stop();
     return 0;

@@ -273,7 +273,10 @@ QStringList GridModel::widestCandidates(int col, int count) const
         return longest;
     };
     for (int r = 0; r < m_rows.size(); ++r) {
-        const int len = longestLine(m_rows[r][col]);
+        const QString& text = m_rows[r][col];
+        if (best.size() >= count && text.size() <= best.front().first)
+            continue;   // no line of it can be longer than the shortest candidate
+        const int len = longestLine(text);
         if (best.size() < count) {
             best.append({len, r});
             std::push_heap(best.begin(), best.end(), std::greater<>());
@@ -414,6 +417,8 @@ void FlexGrid::setFrozenCols(int n)
         m_frozenView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_frozenView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_frozenView->setFrameShape(QFrame::NoFrame);
+        m_frozenView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        m_frozenView->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
         m_frozenView->setStyleSheet(QStringLiteral("QTableView { border-right: 1px solid gray; }"));
         connect(verticalScrollBar(), &QScrollBar::valueChanged, m_frozenView->verticalScrollBar(), &QScrollBar::setValue);
         connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] { updateFrozen(); });
@@ -430,14 +435,15 @@ void FlexGrid::updateFrozen()
         return;
     int width = 0;
     for (int c = 0; c < cols(); ++c) {
-        const bool frozen = c < m_frozen;
-        m_frozenView->setColumnHidden(c, !frozen || isColumnHidden(c));
-        if (frozen && !isColumnHidden(c)) {
-            m_frozenView->setColumnWidth(c, columnWidth(c));
+        const bool shown = c < m_frozen && !isColumnHidden(c);
+        if (m_frozenView->isColumnHidden(c) == shown)
+            m_frozenView->setColumnHidden(c, !shown);
+        if (shown) {
+            if (m_frozenView->columnWidth(c) != columnWidth(c))
+                m_frozenView->setColumnWidth(c, columnWidth(c));
             width += columnWidth(c);
         }
     }
-    m_frozenView->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
     m_frozenView->setGeometry(frameWidth(), frameWidth(), width, viewport()->height() + horizontalHeader()->height());
 }
 

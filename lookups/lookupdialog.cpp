@@ -346,11 +346,11 @@ void LookupDialog::fillRow(Recordset& rs, int row)
 void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool append)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The grid is sized once for all records, and its view hears of the rows only when they are
+    // in and sorted (nor of the old ones going).
+    vsf->setRedraw(false);
     if (!append)
         vsf->setRows(1);
-    // The grid is sized once for all records, and its view hears of the rows only when they are
-    // in and sorted.
-    vsf->setRedraw(false);
     vsf->setCellFontBold(0, 0, 0, vsf->cols() - 1, true);
     int i = append ? vsf->rows() - 1 : 0;
     prepareFill();
