@@ -1,5 +1,7 @@
 #include "component/clsmain.h"
+#include "component/windowregistry.h"
 #include "lookups/frmmicr.h"
+#include <QScrollBar>
 #include "mainwin/frmmain.h"
 #include "refdata/resourcestore.h"
 #include "tests/fixtures.h"
@@ -40,6 +42,52 @@ private slots:
         test::child<FlexGrid>(&d, "vsf")->setRow(2);
         QApplication::processEvents();
         QVERIFY(d.grab().save(outDir + QStringLiteral("/micr-dialog.png")));
+    }
+
+    void serviceTaxDialog()
+    {
+        QByteArray loc, rng, div, com;
+        const auto office = [](const QByteArray& code, const QByteArray& nm) {
+            return test::record({code, nm, "FIXTURE ROAD", "FIXTURE DISTRICT", "", "", "", "", "", ""}) + '\xA6';
+        };
+        for (int i = 1; i <= 60; ++i)
+            loc += test::record({"FIXTURE STATE", "FIXTURE CITY " + QByteArray::number(i % 4), "FIXTURE AREA " + QByteArray::number(i % 7),
+                                 QByteArray::number(744100 + i), "FIXTURE LOCALITY " + QByteArray::number(i),
+                                 QByteArray::number(700100 + i % 5)}, i) + '\xA6';
+        for (int i = 0; i < 5; ++i)
+            rng += office(QByteArray::number(700100 + i), "FIXTURE RANGE " + QByteArray::number(i));
+        div = office("7001", "FIXTURE DIVISION");
+        com = office("70", "FIXTURE COMMISSIONERATE");
+        test::writeResource(resDir.path(), QStringLiteral("SVT_LOC"), loc);
+        test::writeResource(resDir.path(), QStringLiteral("SVT_RNG"), rng);
+        test::writeResource(resDir.path(), QStringLiteral("SVT_DIV"), div);
+        test::writeResource(resDir.path(), QStringLiteral("SVT_COM"), com);
+        std::unique_ptr<QWidget> d(WindowRegistry::create(QStringLiteral("frmSVTRange")));
+        QMetaObject::invokeMethod(d.get(), "InitData", Q_ARG(QObject*, &cls));
+        QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, QStringLiteral("FIXTURE STATE ")), Q_ARG(QString, QString()),
+                                  Q_ARG(QString, QString()));
+        d->show();
+        test::child<FlexGrid>(d.get(), "vsf")->horizontalScrollBar()->setValue(400);
+        QApplication::processEvents();
+        QVERIFY(d->grab().save(outDir + QStringLiteral("/service-tax-dialog.png")));
+    }
+
+    void tinFacilitationDialog()
+    {
+        QByteArray data;
+        for (int i = 1; i <= 8; ++i)
+            data += test::record({"FIXTURE STATE", "FIXTURE CITY", "FC" + QByteArray::number(i), "FIXTURE FACILITATOR " + QByteArray::number(i),
+                                  "FIXTURE PERSON", "FIXTURE BUILDING, A RATHER LONG FIXTURE STREET NAME, FIXTURE LOCALITY, FIXTURE CITY",
+                                  "011 - 1234567, 011 - 7654321", "9876543210", "one@fixture.invalid, two@fixture.invalid"}) + '\xA6';
+        test::writeResource(resDir.path(), QStringLiteral("TINFC"), data);
+        test::Messages m;
+        std::unique_ptr<QWidget> d(WindowRegistry::create(QStringLiteral("frmtinfc")));
+        QMetaObject::invokeMethod(d.get(), "InitData", Q_ARG(QObject*, &cls));
+        d->show();
+        QApplication::processEvents();
+        static_cast<LookupDialog*>(d.get())->Command1_Click();
+        QApplication::processEvents();
+        QVERIFY(d->grab().save(outDir + QStringLiteral("/tin-fc-dialog.png")));
     }
 
     void mainWindow()
