@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QtTest>
+#include <QTimer>
 #include "component/msgservice.h"
 #include "lookups/flexgrid.h"
 
@@ -52,6 +53,17 @@ inline void choose(QWidget* dlg, const char* combo, const QString& text)
         c->setCurrentIndex(i);
     else
         c->setEditText(text);
+}
+
+// When the next modal dialog opens, makes row r current and presses Select.
+inline void pickWhenOpen(int r)
+{
+    QTimer::singleShot(0, [r] {
+        QWidget* d = QApplication::activeModalWidget();
+        QVERIFY(d);
+        child<FlexGrid>(d, "vsf")->setRow(r);
+        child<QPushButton>(d, "cmdselect")->click();
+    });
 }
 
 } // namespace qel::test

@@ -184,11 +184,7 @@ private slots:
 
     void getBsrCodeReturnsThreeSlots()
     {
-        QTimer::singleShot(0, [] {
-            auto* d = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
-            child<FlexGrid>(d, "vsf")->setRow(2);
-            d->cmdselect_Click();
-        });
+        test::pickWhenOpen(2);
         StrArray arr(0, 2);
         cls.GetBSRCode(&arr, QStringLiteral("FIXTURE BANK A"));
         QCOMPARE((QStringList{arr.at(0), arr.at(1), arr.at(2)}), (QStringList{"FIXTURE BANK A", "BR THREE", "0000159"}));
@@ -241,11 +237,7 @@ private slots:
 
     void panSelectReturnsTheSerialNumber()
     {
-        QTimer::singleShot(0, [] {
-            auto* d = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
-            child<FlexGrid>(d, "vsf")->setRow(3);
-            d->cmdselect_Click();
-        });
+        test::pickWhenOpen(3);
         StrArray arr(0, 4);
         cls.GetPANTANAOCode(true, &arr, QStringLiteral("FIXTURE CITY"));
         QCOMPARE((QStringList{arr.at(0), arr.at(1), arr.at(2), arr.at(3), arr.at(4)}), (QStringList{"3", "AAC", "C", "13", "3"}));
@@ -272,11 +264,7 @@ private slots:
         QCOMPARE(g->textMatrix(3, 8), QStringLiteral("RANGE NINE, FIXTURE ADDRESS"));
         QCOMPARE((QStringList{g->textMatrix(3, 9), g->textMatrix(3, 10)}), (QStringList{"", ""}));
 
-        QTimer::singleShot(0, [] {
-            auto* dlg = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
-            child<FlexGrid>(dlg, "vsf")->setRow(1);
-            dlg->cmdselect_Click();
-        });
+        test::pickWhenOpen(1);
         StrArray arr(0, 3);
         cls.GetRanges(&arr, QStringLiteral("STATE T"), QString(), QString());
         QCOMPARE((QStringList{arr.at(0), arr.at(1), arr.at(2), arr.at(3)}),

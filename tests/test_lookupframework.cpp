@@ -210,12 +210,7 @@ private slots:
 
     void getMicrReturnsThePickedRow()
     {
-        QTimer::singleShot(0, [] {
-            auto* d = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
-            QVERIFY(d);
-            child<FlexGrid>(d, "vsf")->setRow(1);
-            d->cmdselect_Click();
-        });
+        test::pickWhenOpen(1);
         StrArray arr(0, 4);
         cls.GetMICR(&arr, QStringLiteral("FIXTURE BANK Z"), QStringLiteral("FIXTURE CITY B"));
         QCOMPARE((QStringList{arr.at(0), arr.at(1), arr.at(2), arr.at(3), arr.at(4)}),
