@@ -89,6 +89,13 @@ QString Recordset::value(int index) const
     return QString::fromUtf8(m_row[index], int(m_lengths[index]));
 }
 
+QByteArrayView Recordset::raw(int index) const
+{
+    if (!m_row || index < 0 || index >= m_names.size() || !m_row[index])
+        return {};
+    return QByteArrayView(m_row[index], qsizetype(m_lengths[index]));
+}
+
 QString Recordset::field(const QString& name)
 {
     return value(fieldIndex(name));

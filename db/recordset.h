@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QByteArrayView>
 #include <QHash>
 #include "db/dberror.h"
 
@@ -33,6 +34,8 @@ public:
     // Index of a field by name, or -1 (and lastError set) when there is none.
     int fieldIndex(const QString& name);
     QString value(int index) const;
+    // The value's UTF-8 bytes as the server sent them (valid until the next move); empty for NULL.
+    QByteArrayView raw(int index) const;
     QString field(const QString& name);
 
     const DbError& lastError() const { return m_error; }

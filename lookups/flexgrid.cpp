@@ -5,45 +5,51 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 namespace qel {
 
 namespace {
 
+// A cell's sort key: numbers by value; other text by its upper-case UTF-8 bytes (whose order is
+// the code points' order). Plain upper-case ASCII, most of the data, is used where it lies.
 struct SortKey {
-    bool numeric;
-    double number;
-    QString text;
+    bool numeric = false;
+    double number = 0;
+    const char* text = nullptr;
+    qsizetype length = 0;
+    QByteArray owned;   // the upper-case form, when it differs from the cell's bytes
 };
 
-// Text compared without regard to case: the upper-case form, compared as it stands. Most texts
-// are plain ASCII, whose upper-case form is made here without the general case mapping.
-QString caseKey(const QString& s)
+SortKey keyOf(const char* p, qsizetype n)
 {
-    QString out(s.size(), Qt::Uninitialized);
-    QChar* o = out.data();
-    for (QChar c : s) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80)
-            return s.toUpper();
-        *o++ = QChar(u >= u'a' && u <= u'z' ? u - 32 : u);
-    }
-    return out;
-}
-
-SortKey keyOf(const QString& s)
-{
-    // Most cells are plain text: only a text that starts like a number is parsed as one.
+    SortKey k;
     qsizetype i = 0;
-    while (i < s.size() && s[i].isSpace())
+    while (i < n && (p[i] == ' ' || p[i] == '\t'))
         ++i;
-    const QChar c = i < s.size() ? s[i] : QChar();
-    if (!(c.isDigit() || c == u'-' || c == u'+' || c == u'.'))
-        return {false, 0, caseKey(s)};
-    bool ok = false;
-    const double v = s.trimmed().toDouble(&ok);
-    return {ok, v, ok ? QString() : caseKey(s)};
+    // Only a text that starts like a number is parsed as one.
+    if (i < n && ((p[i] >= '0' && p[i] <= '9') || p[i] == '-' || p[i] == '+' || p[i] == '.')) {
+        bool ok = false;
+        const double v = QByteArray::fromRawData(p, n).trimmed().toDouble(&ok);
+        if (ok) {
+            k.numeric = true;
+            k.number = v;
+            return k;
+        }
+    }
+    bool plain = true;
+    for (qsizetype j = 0; j < n && plain; ++j)
+        plain = uchar(p[j]) < 0x80 && !(p[j] >= 'a' && p[j] <= 'z');
+    if (plain) {
+        k.text = p;
+        k.length = n;
+    } else {
+        k.owned = QString::fromUtf8(p, n).toUpper().toUtf8();
+        k.text = k.owned.constData();
+        k.length = k.owned.size();
+    }
+    return k;
 }
 
 // Numbers rank before text, so that every column, mixed or not, has one consistent order.
@@ -53,7 +59,10 @@ int compareKeys(const SortKey& a, const SortKey& b)
         return a.numeric ? -1 : 1;
     if (a.numeric)
         return a.number < b.number ? -1 : (b.number < a.number ? 1 : 0);
-    return QString::compare(a.text, b.text, Qt::CaseSensitive);   // both upper-case already
+    const int d = memcmp(a.text, b.text, size_t(std::min(a.length, b.length)));
+    if (d != 0)
+        return d;
+    return a.length < b.length ? -1 : (b.length < a.length ? 1 : 0);
 }
 
 // The cell editor only shows (and highlights) what the cell holds; typing does not change it.
@@ -79,7 +88,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return m_rows[index.row()][index.column()];
+        return cellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(m_colFmt[index.column()].align);
     case Qt::FontRole:
@@ -120,35 +129,54 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable : Qt::NoItemFlags;
 }
 
+QString GridModel::cellText(int dataRow, int col) const
+{
+    const Cell& c = cell(dataRow, col);
+    return QString::fromUtf8(m_text.constData() + c.offset, c.length);
+}
+
+void GridModel::store(int dataRow, int col, const char* data, qsizetype length)
+{
+    Cell& c = cell(dataRow, col);
+    c.offset = quint32(m_text.size());
+    c.length = quint32(length);
+    m_text.append(data, length);
+}
+
 void GridModel::setRows(int rows)
 {
     const int data = std::max(0, rows - 1);
-    const int old = int(m_rows.size());
+    const int old = m_rowCount;
     if (data == old)
         return;
-    if (!m_redraw) {
-        m_rows.resize(data, QVector<QString>(m_cols));
-        return;
-    }
-    if (data > old) {
+    const bool announce = m_redraw;
+    if (announce && data > old)
         beginInsertRows({}, old, data - 1);
-        m_rows.resize(data, QVector<QString>(m_cols));
-        endInsertRows();
-    } else {
+    else if (announce)
         beginRemoveRows({}, data, old - 1);
-        m_rows.resize(data);
+    m_cells.resize(qsizetype(data) * m_cols);
+    if (data > old)
+        std::fill(m_cells.begin() + qsizetype(old) * m_cols, m_cells.end(), Cell{});
+    m_rowCount = data;
+    if (data == 0)
+        m_text.clear();   // nothing refers to the old texts any more
+    if (announce && data > old)
+        endInsertRows();
+    else if (announce)
         endRemoveRows();
-    }
 }
 
 void GridModel::setCols(int cols)
 {
     beginResetModel();
+    QVector<Cell> cells(qsizetype(m_rowCount) * cols);
+    for (int r = 0; r < m_rowCount; ++r)
+        for (int c = 0; c < std::min(cols, m_cols); ++c)
+            cells[qsizetype(r) * cols + c] = cell(r, c);
+    m_cells = std::move(cells);
     m_cols = cols;
     m_header.resize(cols);
     m_colFmt.resize(cols);
-    for (auto& r : m_rows)
-        r.resize(cols);
     endResetModel();
 }
 
@@ -158,9 +186,20 @@ QString GridModel::text(int row, int col) const
         return {};
     if (row == 0)
         return m_header[col];
-    if (row < 1 || row > m_rows.size())
+    if (row < 1 || row > m_rowCount)
         return {};
-    return m_rows[row - 1][col];
+    return cellText(row - 1, col);
+}
+
+void GridModel::setTextUtf8(int row, int col, const char* data, qsizetype length)
+{
+    if (col < 0 || col >= m_cols || row < 1 || row > m_rowCount)
+        return;
+    store(row - 1, col, data, length);
+    if (m_redraw) {
+        const QModelIndex i = index(row - 1, col);
+        emit dataChanged(i, i, {Qt::DisplayRole});
+    }
 }
 
 void GridModel::setText(int row, int col, const QString& value)
@@ -173,13 +212,8 @@ void GridModel::setText(int row, int col, const QString& value)
             emit headerDataChanged(Qt::Horizontal, col, col);
         return;
     }
-    if (row < 1 || row > m_rows.size())
-        return;
-    m_rows[row - 1][col] = value;
-    if (m_redraw) {
-        const QModelIndex i = index(row - 1, col);
-        emit dataChanged(i, i, {Qt::DisplayRole});
-    }
+    const QByteArray utf8 = value.toUtf8();
+    setTextUtf8(row, col, utf8.constData(), utf8.size());
 }
 
 void GridModel::setAlignment(int col, Qt::Alignment a)
@@ -200,8 +234,8 @@ void GridModel::setDataFontScale(int col, double scale)
 {
     if (col >= 0 && col < m_cols) {
         m_colFmt[col].dataScale = scale;
-        if (m_redraw && !m_rows.isEmpty())
-            emit dataChanged(index(0, col), index(int(m_rows.size()) - 1, col), {Qt::FontRole});
+        if (m_redraw && m_rowCount > 0)
+            emit dataChanged(index(0, col), index(m_rowCount - 1, col), {Qt::FontRole});
     }
 }
 
@@ -210,17 +244,17 @@ void GridModel::sortColumns(const QVector<int>& cols)
     for (int c : cols)
         if (c < 0 || c >= m_cols)
             return;
-    if (cols.isEmpty() || m_rows.size() < 2)
+    if (cols.isEmpty() || m_rowCount < 2)
         return;
-    const qsizetype n = m_rows.size(), k = cols.size();
+    const qsizetype n = m_rowCount, k = cols.size();
     QVector<SortKey> keys;   // row r's key for cols[j] at r * k + j
     keys.reserve(n * k);
-    for (const auto& r : m_rows)
+    for (int r = 0; r < n; ++r)
         for (int c : cols)
-            keys << keyOf(r[c]);
+            keys << keyOf(m_text.constData() + cell(r, c).offset, cell(r, c).length);
     QVector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    std::stable_sort(order.begin(), order.end(), [&keys, k](int a, int b) {
         for (qsizetype j = 0; j < k; ++j)
             if (const int d = compareKeys(keys[a * k + j], keys[b * k + j]))
                 return d < 0;
@@ -228,11 +262,12 @@ void GridModel::sortColumns(const QVector<int>& cols)
     });
     if (m_redraw)
         emit layoutAboutToBeChanged();
-    QVector<QVector<QString>> sorted;
-    sorted.reserve(n);
-    for (int i : order)
-        sorted << std::move(m_rows[i]);
-    m_rows = std::move(sorted);
+    QVector<Cell> sorted;
+    sorted.reserve(m_cells.size());
+    for (int r : order)
+        for (int c = 0; c < m_cols; ++c)
+            sorted << cell(r, c);
+    m_cells = std::move(sorted);
     if (m_redraw)
         emit layoutChanged();
 }
@@ -250,33 +285,33 @@ void GridModel::setRedraw(bool on)
 
 void GridModel::numberRows(int col)
 {
-    if (col < 0 || col >= m_cols || m_rows.isEmpty())
+    if (col < 0 || col >= m_cols || m_rowCount == 0)
         return;
-    for (int r = 0; r < m_rows.size(); ++r)
-        m_rows[r][col] = QString::number(r + 1);
+    for (int r = 0; r < m_rowCount; ++r) {
+        const QByteArray n = QByteArray::number(r + 1);
+        store(r, col, n.constData(), n.size());
+    }
     if (m_redraw)
-        emit dataChanged(index(0, col), index(int(m_rows.size()) - 1, col), {Qt::DisplayRole});
+        emit dataChanged(index(0, col), index(m_rowCount - 1, col), {Qt::DisplayRole});
 }
 
 QStringList GridModel::widestCandidates(int col, int count) const
 {
     // Measuring every row of a large result with font metrics takes seconds; the width is
-    // decided by the longest texts, so only those are measured.
-    QVector<QPair<int, int>> best;   // (length of the longest line, row)
-    const auto longestLine = [](const QString& s) {
-        int longest = 0, start = 0;
-        for (int i = 0; i <= s.size(); ++i)
-            if (i == s.size() || s[i] == u'\n') {
-                longest = std::max(longest, i - start);
+    // decided by the longest texts, so only those are measured. Lengths here are in bytes,
+    // which rank the texts closely enough for choosing candidates.
+    QVector<QPair<int, int>> best;   // (length of the longest line, row), a min-heap
+    for (int r = 0; r < m_rowCount; ++r) {
+        const Cell& c = cell(r, col);
+        if (best.size() >= count && int(c.length) <= best.front().first)
+            continue;   // no line of it can be longer than the shortest candidate
+        int len = 0, start = 0;
+        const char* p = m_text.constData() + c.offset;
+        for (int i = 0; i <= int(c.length); ++i)
+            if (i == int(c.length) || p[i] == '\n') {
+                len = std::max(len, i - start);
                 start = i + 1;
             }
-        return longest;
-    };
-    for (int r = 0; r < m_rows.size(); ++r) {
-        const QString& text = m_rows[r][col];
-        if (best.size() >= count && text.size() <= best.front().first)
-            continue;   // no line of it can be longer than the shortest candidate
-        const int len = longestLine(text);
         if (best.size() < count) {
             best.append({len, r});
             std::push_heap(best.begin(), best.end(), std::greater<>());
@@ -288,7 +323,7 @@ QStringList GridModel::widestCandidates(int col, int count) const
     }
     QStringList out;
     for (const auto& [len, r] : best)
-        out << m_rows[r][col];
+        out << cellText(r, col);
     return out;
 }
 

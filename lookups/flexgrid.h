@@ -12,7 +12,7 @@ class GridModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_rowCount; }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_cols; }
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -23,6 +23,8 @@ public:
     void setCols(int cols);
     QString text(int row, int col) const;
     void setText(int row, int col, const QString& value);
+    // The same for text already in UTF-8, as the database returns it.
+    void setTextUtf8(int row, int col, const char* data, qsizetype length);
     void setAlignment(int col, Qt::Alignment a);
     void setHeaderBold(int col, bool bold);
     void setDataFontScale(int col, double scale);   // 1.0: the grid's own size
@@ -51,7 +53,21 @@ private:
         bool headerBold = false;
         double dataScale = 1.0;
     };
-    QVector<QVector<QString>> m_rows;
+    // Cell texts live in one UTF-8 buffer; a cell is an offset and a length into it. A large
+    // result is then a few big allocations instead of one string per cell, and a fill copies the
+    // driver's bytes as they are.
+    struct Cell {
+        quint32 offset = 0;
+        quint32 length = 0;
+    };
+    Cell& cell(int dataRow, int col) { return m_cells[qsizetype(dataRow) * m_cols + col]; }
+    const Cell& cell(int dataRow, int col) const { return m_cells[qsizetype(dataRow) * m_cols + col]; }
+    QString cellText(int dataRow, int col) const;
+    void store(int dataRow, int col, const char* data, qsizetype length);
+
+    QVector<Cell> m_cells;
+    QByteArray m_text;
+    int m_rowCount = 0;
     QVector<QString> m_header;
     QVector<Column> m_colFmt;
     int m_cols = 0;
@@ -75,6 +91,7 @@ public:
     void setCols(int cols);
     QString textMatrix(int row, int col) const { return m_model.text(row, col); }
     void setTextMatrix(int row, int col, const QString& v) { m_model.setText(row, col, v); }
+    void setTextMatrixUtf8(int row, int col, QByteArrayView v) { m_model.setTextUtf8(row, col, v.data(), v.size()); }
     int row() const;   // the current row; 0 for the header or nothing
     void setRow(int row);
     bool colHidden(int col) const { return isColumnHidden(col); }

@@ -44,12 +44,21 @@ const LookupSpec kSpec{
 const char* const kOfficeKey[4] = {nullptr, "RngCode", "ComCode", "DivCode"};
 
 // Codes compare as the server compares them: without regard to case or trailing spaces.
-QString codeKey(const QString& code)
+QByteArray codeKey(QByteArrayView code)
 {
     qsizetype e = code.size();
-    while (e > 0 && code[e - 1] == u' ')
+    while (e > 0 && code[e - 1] == ' ')
         --e;
-    return code.left(e).toUpper();
+    return code.first(e).toByteArray().toUpper();
+}
+
+QByteArrayView trimmed(QByteArrayView v)
+{
+    while (!v.isEmpty() && v.front() == ' ')
+        v = v.sliced(1);
+    while (!v.isEmpty() && v.back() == ' ')
+        v.chop(1);
+    return v;
 }
 
 class frmSVTRange : public LookupDialog {
@@ -81,6 +90,7 @@ protected:
         vsf->setFrozenCols(1 + 2 + hidden);
         for (auto& o : m_offices)
             o.clear();
+        m_rngField = -2;
         if (!canFill())
             return;
         for (int t = 1; t <= 3; ++t) {
@@ -92,9 +102,9 @@ protected:
             const int key = rs.fieldIndex(QString::fromLatin1(kOfficeKey[t])), nm = rs.fieldIndex(QStringLiteral("Nm")),
                       addr = rs.fieldIndex(QStringLiteral("Address"));
             for (; !rs.eof(); rs.moveNext()) {
-                const QString k = codeKey(rs.value(key));
+                const QByteArray k = codeKey(rs.raw(key));
                 if (!m_offices[t].contains(k))   // the first record of a code, as a query would return it
-                    m_offices[t].insert(k, rs.value(nm) + QStringLiteral(", ") + rs.value(addr));
+                    m_offices[t].insert(k, rs.raw(nm).toByteArray() + ", " + rs.raw(addr).toByteArray());
             }
         }
     }
@@ -102,27 +112,33 @@ protected:
     void fillRow(Recordset& rs, int row) override
     {
         LookupDialog::fillRow(rs, row);
-        const QString r = rs.field(QStringLiteral("RngCode"));
-        const QString com = r.mid(0, 2).trimmed(), div = r.mid(2, 2).trimmed(), rng = r.right(2).trimmed();
-        vsf->setTextMatrix(row, 5, com);
-        vsf->setTextMatrix(row, 6, div);
-        vsf->setTextMatrix(row, 7, rng);
-        const auto office = [&](int col, int table, const QString& code) {
+        if (m_rngField == -2)
+            m_rngField = rs.fieldIndex(QStringLiteral("RngCode"));
+        // The code's characters 1-2, 3-4 and its last two (the codes are ASCII digits).
+        const QByteArrayView r = rs.raw(m_rngField);
+        const QByteArrayView com = trimmed(r.first(std::min<qsizetype>(2, r.size())));
+        const QByteArrayView div = trimmed(r.size() > 2 ? r.sliced(2, std::min<qsizetype>(2, r.size() - 2)) : QByteArrayView());
+        const QByteArrayView rng = trimmed(r.last(std::min<qsizetype>(2, r.size())));
+        vsf->setTextMatrixUtf8(row, 5, com);
+        vsf->setTextMatrixUtf8(row, 6, div);
+        vsf->setTextMatrixUtf8(row, 7, rng);
+        const auto office = [&](int col, int table, QByteArrayView code) {
             const auto it = m_offices[table].constFind(codeKey(code));
             if (it != m_offices[table].constEnd())
-                vsf->setTextMatrix(row, col, *it);
+                vsf->setTextMatrixUtf8(row, col, *it);
         };
         if (!rng.isEmpty())
             office(8, 1, r);
         if (!div.isEmpty())
-            office(9, 3, r.left(4));
+            office(9, 3, r.first(std::min<qsizetype>(4, r.size())));
         if (!com.isEmpty())
             office(10, 2, com);
     }
 
 private:
     QString m_tables[4];
-    QHash<QString, QString> m_offices[4];
+    QHash<QByteArray, QByteArray> m_offices[4];   // code -> "name, address", UTF-8
+    int m_rngField = -2;                          // not looked up yet
 };
 
 const RegisterWindow reg("frmSVTRange", [] { return new frmSVTRange; });

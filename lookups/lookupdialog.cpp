@@ -340,7 +340,7 @@ void LookupDialog::fillRow(Recordset& rs, int row)
 {
     for (int c = 0; c < m_fieldIdx.size(); ++c)
         if (m_fieldIdx[c] >= 0)
-            vsf->setTextMatrix(row, c + 1, rs.value(m_fieldIdx[c]));
+            vsf->setTextMatrixUtf8(row, c + 1, rs.raw(m_fieldIdx[c]));
 }
 
 void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool append)
