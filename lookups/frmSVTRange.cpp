@@ -43,13 +43,19 @@ const LookupSpec kSpec{
 // The office tables, by index: 1 ranges, 2 commissionerates, 3 divisions; and their key columns.
 const char* const kOfficeKey[4] = {nullptr, "RngCode", "ComCode", "DivCode"};
 
-// Codes compare as the server compares them: without regard to case or trailing spaces.
-QByteArray codeKey(QByteArrayView code)
+// Codes compare as the server compares them: without regard to case or trailing spaces. The key
+// is built in the caller's buffer, which a fill reuses for every lookup.
+const QByteArray& codeKey(QByteArrayView code, QByteArray& buffer)
 {
     qsizetype e = code.size();
     while (e > 0 && code[e - 1] == ' ')
         --e;
-    return code.first(e).toByteArray().toUpper();
+    buffer.resize(e);
+    for (qsizetype i = 0; i < e; ++i) {
+        const char c = code[i];
+        buffer[i] = c >= 'a' && c <= 'z' ? char(c - 32) : c;
+    }
+    return buffer;
 }
 
 QByteArrayView trimmed(QByteArrayView v)
@@ -102,7 +108,7 @@ protected:
             const int key = rs.fieldIndex(QString::fromLatin1(kOfficeKey[t])), nm = rs.fieldIndex(QStringLiteral("Nm")),
                       addr = rs.fieldIndex(QStringLiteral("Address"));
             for (; !rs.eof(); rs.moveNext()) {
-                const QByteArray k = codeKey(rs.raw(key));
+                const QByteArray k = codeKey(rs.raw(key), m_key);
                 if (!m_offices[t].contains(k))   // the first record of a code, as a query would return it
                     m_offices[t].insert(k, rs.raw(nm).toByteArray() + ", " + rs.raw(addr).toByteArray());
             }
@@ -123,7 +129,7 @@ protected:
         vsf->setTextMatrixUtf8(row, 6, div);
         vsf->setTextMatrixUtf8(row, 7, rng);
         const auto office = [&](int col, int table, QByteArrayView code) {
-            const auto it = m_offices[table].constFind(codeKey(code));
+            const auto it = m_offices[table].constFind(codeKey(code, m_key));
             if (it != m_offices[table].constEnd())
                 vsf->setTextMatrixUtf8(row, col, *it);
         };
@@ -139,6 +145,7 @@ private:
     QString m_tables[4];
     QHash<QByteArray, QByteArray> m_offices[4];   // code -> "name, address", UTF-8
     int m_rngField = -2;                          // not looked up yet
+    QByteArray m_key;
 };
 
 const RegisterWindow reg("frmSVTRange", [] { return new frmSVTRange; });
