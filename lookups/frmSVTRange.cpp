@@ -79,6 +79,7 @@ protected:
         for (int i = 0; i < 4; ++i)
             m_tables[i] = setupReferenceTable(ClsObj, QString::fromLatin1(kSpec.name), procedure, Tables::Range[i]);
         m_table = m_tables[0];
+        noteIfNotInstalled(Tables::Range[0]);
     }
 
     bool canFill() const override

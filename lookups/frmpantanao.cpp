@@ -106,6 +106,7 @@ protected:
     void setupTables(const char* procedure) override
     {
         m_table = setupReferenceTable(ClsObj, QString::fromLatin1(kSpec.name), procedure, Tables::panTan(m_pan));
+        noteIfNotInstalled(Tables::panTan(m_pan));
     }
 
     void afterFill() override

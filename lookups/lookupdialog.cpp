@@ -5,6 +5,7 @@
 #include "component/scaling.h"
 #include "db/sqltext.h"
 #include "lookups/flexgrid.h"
+#include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include <QApplication>
 #include <QComboBox>
@@ -196,8 +197,30 @@ void LookupDialog::InitData(QObject* cls)
 
 void LookupDialog::setupTables(const char* procedure)
 {
-    if (m_spec.table)
+    if (m_spec.table) {
         m_table = setupReferenceTable(ClsObj, QString::fromLatin1(m_spec.name), procedure, *m_spec.table);
+        noteIfNotInstalled(*m_spec.table);
+    }
+}
+
+void LookupDialog::noteIfNotInstalled(const TableDef& table)
+{
+    if (ResourceStore::recordCount(QString::fromLatin1(table.resource)) > 0)
+        return;
+    if (!m_noData) {
+        m_noData = new QLabel(this);
+        m_noData->setObjectName(QStringLiteral("lblNoData"));
+        m_noData->setWordWrap(true);
+        m_noData->setAlignment(Qt::AlignCenter);
+        m_noData->setStyleSheet(QStringLiteral("QLabel { background: #fff8dc; border: 1px solid #c8b560; padding: 8px; }"));
+        m_noData->setGeometry(vsf->geometry().adjusted(60, 60, -60, 0).left(), vsf->y() + 60, vsf->width() - 120, 90);
+    }
+    m_noData->setText(QStringLiteral("The %1 data set is not installed, so there is nothing to search yet.\n"
+                                     "Install the official list with qelrefdesk-import (see the README); "
+                                     "the table is loaded the next time this window opens.")
+                          .arg(QString::fromLatin1(table.resource)));
+    m_noData->show();
+    m_noData->raise();
 }
 
 void LookupDialog::loadData(const QStringList& args)

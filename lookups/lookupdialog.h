@@ -119,6 +119,8 @@ protected:
     void setStopCaption(bool stop);
     void logFailure(const char* procedure, const DbError& e) const;
     void closeByEscape();
+    // Says so in the dialog when a table's data set ships empty and has not been installed.
+    void noteIfNotInstalled(const TableDef& table);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int r) override;
@@ -145,6 +147,7 @@ protected:
     QPushButton* cmdselect;
     QPushButton* cmdback;
     QLabel* Image1;
+    QLabel* m_noData = nullptr;
 
 private:
     void autoComplete(QComboBox* combo);

@@ -333,6 +333,19 @@ private slots:
         QCOMPARE(child<FlexGrid>(d.get(), "vsf")->rows(), 1);
     }
 
+    void emptyDataSetIsExplained()
+    {
+        auto withData = open("frmpin");
+        QVERIFY(!withData->findChild<QLabel*>(QStringLiteral("lblNoData")));
+        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded TIN-FC resource is empty
+        auto d = open("frmtinfc");
+        ResourceStore::setOverrideDir(resDir.path());
+        auto* note = d->findChild<QLabel*>(QStringLiteral("lblNoData"));
+        QVERIFY(note && !note->isHidden());
+        QVERIFY(note->text().contains(QStringLiteral("TINFC data set is not installed")));
+        QVERIFY(note->text().contains(QStringLiteral("qelrefdesk-import")));
+    }
+
     void tinfcCleaning_data()
     {
         QTest::addColumn<QString>("phones");

@@ -82,6 +82,21 @@ private slots:
         QCOMPARE(test::scalar(*db, QStringLiteral("Select AOType from TmpTANAO_Master limit 1")), QStringLiteral("1"));
     }
 
+    void shippedOpenDataLoadsCompletely()
+    {
+        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded resources
+        QCOMPARE(ResourceStore::recordCount(QStringLiteral("PIN")), 154874);
+        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmpin"), "INITDATA", Tables::PIN), QStringLiteral("TmpPIN_Master"));
+        QCOMPARE(count(QStringLiteral("TmpPIN_Master")), QStringLiteral("154874"));
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select concat(StateN, '|', City, '|', Area) from TmpPIN_Master where Sr=1")),
+                 QStringLiteral("Delhi|Central Delhi|Bengali Market"));
+        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmIFSC"), "LOADDATA", Tables::IFSC), QStringLiteral("TmpIFSC_Master"));
+        QCOMPARE(count(QStringLiteral("TmpIFSC_Master")), QString::number(ResourceStore::recordCount(QStringLiteral("IFSC"))));
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpIFSC_Master where IFSCCode not regexp '^[A-Z]{4}0[A-Z0-9]{6}$'")),
+                 QStringLiteral("0"));
+        ResourceStore::setOverrideDir(resDir.path());
+    }
+
     void emptyResourceGivesAnEmptyTable()
     {
         ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded, empty resources
