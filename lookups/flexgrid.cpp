@@ -407,6 +407,7 @@ void FlexGrid::autoSizeColumns(int col1, int col2)
 
 void FlexGrid::autoSizeRows()
 {
+    m_model.setRedraw(true);   // the heights are the view's: it must know the rows first
     verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     resizeRowsToContents();
 }

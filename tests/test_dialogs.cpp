@@ -378,7 +378,10 @@ private slots:
         QCOMPARE(column(d.get(), 9).first(), QStringLiteral("a@x.in\nb@y.in"));
         QVERIFY(g->columnWidth(6) <= qRound(g->width() * 0.28));
         QVERIFY(g->wordWrap());
+        d->show();
+        QApplication::processEvents();
         QVERIFY(g->rowHeight(0) > g->fontMetrics().height() * 1.5);   // two lines
+        QVERIFY(g->rowHeight(1) > g->fontMetrics().height() * 1.5);
         // A search value keeps its leading space.
         advanced(d.get(), "Address", "Containing", QStringLiteral(" LONG"));
         QCOMPARE(column(d.get(), 3), QStringList{"FC1"});
