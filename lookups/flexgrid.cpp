@@ -428,7 +428,6 @@ void FlexGrid::editCell(int r, int c, int selStart, int selLength)
 void FlexGrid::headerClicked(int section)
 {
     m_model.sortColumn(section);
-    m_lastSortCol = section;
     emit AfterSort(section, 1);
 }
 

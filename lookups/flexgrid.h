@@ -144,7 +144,6 @@ private:
     class QTableView* m_frozenView = nullptr;
     int m_frozen = 0;
     int m_colWidthMax = 0, m_colWidthMin = 0, m_rowHeightMax = 0, m_rowHeightMin = 0;
-    int m_lastSortCol = -1;
 };
 
 } // namespace qel
