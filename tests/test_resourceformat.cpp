@@ -45,12 +45,12 @@ private slots:
     {
         QTemporaryDir dir;
         ResourceStore::setOverrideDir(dir.path());
-        QCOMPARE(ResourceStore::recordCount(QStringLiteral("STD")), 0);   // the embedded resource, shipped empty for now
-        test::writeResource(dir.path(), QStringLiteral("STD"), test::micrFixture(3));
-        QCOMPARE(ResourceStore::recordCount(QStringLiteral("STD")), 3);
+        QCOMPARE(ResourceStore::recordCount(QStringLiteral("TINFC")), 0);   // the embedded resource, shipped empty
+        test::writeResource(dir.path(), QStringLiteral("TINFC"), test::micrFixture(3));
+        QCOMPARE(ResourceStore::recordCount(QStringLiteral("TINFC")), 3);
         QTest::qWait(1100);   // a new modification time
-        test::writeResource(dir.path(), QStringLiteral("STD"), test::micrFixture(5));
-        QCOMPARE(ResourceStore::recordCount(QStringLiteral("STD")), 5);
+        test::writeResource(dir.path(), QStringLiteral("TINFC"), test::micrFixture(5));
+        QCOMPARE(ResourceStore::recordCount(QStringLiteral("TINFC")), 5);
         QCOMPARE(ResourceStore::recordCount(QStringLiteral("NOSUCH")), -1);
         ResourceStore::setOverrideDir(QString());
     }

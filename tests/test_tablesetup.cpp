@@ -94,6 +94,12 @@ private slots:
         QCOMPARE(count(QStringLiteral("TmpIFSC_Master")), QString::number(ResourceStore::recordCount(QStringLiteral("IFSC"))));
         QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpIFSC_Master where IFSCCode not regexp '^[A-Z]{4}0[A-Z0-9]{6}$'")),
                  QStringLiteral("0"));
+        setupReferenceTable(&cls, QStringLiteral("frmstd"), "INITDATA", Tables::STD);
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(STDCode order by City) from TmpSTD_Master "
+                                                  "where City in ('Mumbai', 'New Delhi', 'Pune')")),
+                 QStringLiteral("22,11,20"));
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpSTD_Master where STDCode not regexp '^[0-9]{2,4}$'")),
+                 QStringLiteral("0"));
         ResourceStore::setOverrideDir(resDir.path());
     }
 
