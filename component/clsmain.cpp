@@ -68,7 +68,7 @@ void ClsMain::InitMe(const QString& AP, QObject* CO, const QString& LF, float SX
 
 void ClsMain::OutArr(short Index, const QString& vNewVal)
 {
-    if (m_outArrExists && Index >= 0 && Index < m_outArr.size())
+    if (Index >= 0 && Index < m_outArr.size())
         m_outArr[Index] = vNewVal;
 }
 
@@ -78,7 +78,6 @@ void ClsMain::runLookup(const char* dialog, bool needsDb, int upperBound, StrArr
     if (needsDb && !m_Db)
         return;
     m_outArr = QVector<QString>(upperBound + 1);
-    m_outArrExists = true;
     if (QWidget* w = WindowRegistry::create(QString::fromLatin1(dialog))) {
         QMetaObject::invokeMethod(w, "InitData", Q_ARG(QObject*, this));
         loadData(w);

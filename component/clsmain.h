@@ -52,7 +52,6 @@ public:
 
     // Session members, for the component's own windows.
     Connection* Db() const { return m_Db; }
-    void setDb(Connection* db) { m_Db = db; }
     QString DocPath() const { return m_DocPath; }
     QString LogFlNm() const { return m_LogFlNm; }
     float ScreenRatX() const { return m_ScreenRatX; }
@@ -97,8 +96,7 @@ private:
     QPointer<QObject> m_MdiObj;
     QString m_Proc_Name;
     DbError m_err;
-    bool m_outArrExists = false;
-    QVector<QString> m_outArr;
+    QVector<QString> m_outArr;   // empty until the first lookup operation creates it
 };
 
 } // namespace qel

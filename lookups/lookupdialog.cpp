@@ -413,7 +413,6 @@ void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool appe
             }
             m_rs.moveNext();
         }
-        m_fillCount = i;
         m_rs.close();
         if (vsf->rows() > i + 1)
             vsf->setRows(i + 1);

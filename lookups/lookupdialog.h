@@ -129,7 +129,6 @@ protected:
     QPointer<ClsMain> ClsObj;
     QString m_table;
     Recordset m_rs;
-    int m_fillCount = 0;
     QVector<int> m_fieldIdx;
 
     QLabel* Label1;
