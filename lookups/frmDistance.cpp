@@ -52,6 +52,7 @@ public:
             }
         if (m_table.isEmpty()) {
             MessageService::inform(this, QStringLiteral("No Record Found."));
+            loadSrNo();   // a fill numbers and sizes the grid itself
         } else {
             fillGrid(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where City1='") + sqlText(listText(0))
                          + QStringLiteral("' and City2='") + sqlText(listText(1)) + u'\'',
@@ -65,7 +66,6 @@ public:
                 MessageService::inform(this, QStringLiteral("No Record Found."));
             }
         }
-        loadSrNo();
         m_lists[0]->setFocus();
     }
 };

@@ -154,15 +154,25 @@ Result convert(const QString& type, const QByteArray& csv, const QMap<QString, Q
         return result;
 
     const int micrColumn = type == u"MICR" ? column(QStringLiteral("MICR")) : -1;
+    // Per field, once: the CSV column it comes from, whether it is filled at all, and its format.
+    QVector<int> fieldColumn;
+    QVector<bool> mapped;
+    QVector<const Rule*> rules;
+    for (const QString& field : layout) {
+        fieldColumn << column(field);
+        mapped << (fieldColumn.last() >= 0 || (micrColumn >= 0 && field.endsWith(QLatin1String("Code"))));
+        rules << ruleFor(type, field);
+    }
     QStringEncoder cp1252("windows-1252");
     for (int line = 1; line < rows.size(); ++line) {
         const QStringList& row = rows[line];
         const int lineNo = line + 1;
         QStringList values;
         QStringList problems;
-        for (const QString& field : layout) {
+        for (int i = 0; i < layout.size(); ++i) {
+            const QString& field = layout[i];
+            const int col = fieldColumn[i];
             QString v;
-            const int col = column(field);
             if (field == u"Sr")
                 v = QString::number(result.records + 1);
             else if (col >= 0)
@@ -175,12 +185,9 @@ Result convert(const QString& type, const QByteArray& csv, const QMap<QString, Q
             problems << QStringLiteral("has %1 fields where the header has %2").arg(row.size()).arg(header.size());
         if (micrColumn >= 0 && !ruleFor(type, QStringLiteral("MICR"))->pattern.match(row.value(micrColumn).trimmed()).hasMatch())
             problems << QStringLiteral("MICR code '%1' is not 9 digits").arg(row.value(micrColumn).trimmed());
-        for (int i = 0; i < layout.size() && problems.isEmpty(); ++i) {
-            const Rule* rule = ruleFor(type, layout[i]);
-            const bool mapped = column(layout[i]) >= 0 || (micrColumn >= 0 && layout[i].endsWith(QLatin1String("Code")));
-            if (rule && mapped && !rule->pattern.match(values[i]).hasMatch())
-                problems << QStringLiteral("%1 '%2' is not %3").arg(layout[i], values[i], QString::fromLatin1(rule->what));
-        }
+        for (int i = 0; i < layout.size() && problems.isEmpty(); ++i)
+            if (rules[i] && mapped[i] && !rules[i]->pattern.match(values[i]).hasMatch())
+                problems << QStringLiteral("%1 '%2' is not %3").arg(layout[i], values[i], QString::fromLatin1(rules[i]->what));
         QByteArray record;
         for (int i = 0; i < layout.size() && problems.isEmpty(); ++i) {
             const QByteArray bytes = cp1252.encode(values[i]);
