@@ -5,10 +5,10 @@
 #include "component/windowregistry.h"
 #include "lookups/flexgrid.h"
 #include "lookups/lookupdialog.h"
-#include "refdata/tablesetup.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <array>
 #include <cmath>
 
 namespace qel {
@@ -51,7 +51,8 @@ public:
         Command2->setAutoDefault(false);
         Command2->setGeometry(560, 117, 90, 28);
         connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-        for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command2)})
+        m_findRow = {Label6, Text1, Command2};
+        for (QWidget* w : m_findRow)
             w->hide();
     }
 
@@ -59,7 +60,7 @@ public:
     {
         m_pan = PAN;
         const QString word = PAN ? QStringLiteral("PAN") : QStringLiteral("TAN");
-        for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command2)})
+        for (QWidget* w : m_findRow)
             w->setEnabled(!PAN);
         Label1->setText(word + QStringLiteral("-AO Code Search"));
         setWindowTitle(Label1->text());
@@ -71,7 +72,7 @@ public:
     {
         LOADGRID();
         Text1->clear();
-        for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command2)})
+        for (QWidget* w : m_findRow)
             w->setVisible(w->isEnabled());
     }
 
@@ -103,11 +104,7 @@ public:
     }
 
 protected:
-    void setupTables(const char* procedure) override
-    {
-        m_table = setupReferenceTable(ClsObj, QString::fromLatin1(kSpec.name), procedure, Tables::panTan(m_pan));
-        noteIfNotInstalled(Tables::panTan(m_pan));
-    }
+    const TableDef* tableDef() const override { return &Tables::panTan(m_pan); }
 
     void afterFill() override
     {
@@ -126,6 +123,7 @@ protected:
 
 private:
     bool m_pan = true;
+    std::array<QWidget*, 3> m_findRow{};   // Label6, Text1, Command2
 };
 
 const RegisterWindow reg("frmpantanao", [] { return new frmpantanao; });

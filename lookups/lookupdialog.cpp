@@ -197,9 +197,9 @@ void LookupDialog::InitData(QObject* cls)
 
 void LookupDialog::setupTables(const char* procedure)
 {
-    if (m_spec.table) {
-        m_table = setupReferenceTable(ClsObj, QString::fromLatin1(m_spec.name), procedure, *m_spec.table);
-        noteIfNotInstalled(*m_spec.table);
+    if (const TableDef* table = tableDef()) {
+        m_table = setupReferenceTable(ClsObj, QString::fromLatin1(m_spec.name), procedure, *table);
+        noteIfNotInstalled(*table);
     }
 }
 

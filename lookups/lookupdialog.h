@@ -104,6 +104,7 @@ protected:
 
     // Hooks.
     virtual void setupTables(const char* procedure);
+    virtual const TableDef* tableDef() const { return m_spec.table; }   // the table set up by default
     virtual void fillRow(Recordset& rs, int row);   // writes columns 1.. of one grid row
     virtual bool canFill() const { return !m_table.isEmpty(); }   // whether a fill runs its query
     virtual void prepareFill() {}                   // before a fill reads its rows
