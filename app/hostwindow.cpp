@@ -77,6 +77,14 @@ HostWindow::HostWindow(const QString& connectionString) : m_db(std::make_unique<
         report(QStringLiteral("GetPANTANAOCode (TAN)"), arr, 0, 4);
     });
     ref->addSeparator();
+    ref->addAction(QStringLiteral("Verify PAN/TAN online (GetPanTanName)..."), this, [this] {
+        const QString request = ask(QStringLiteral("Request (PAN:ABCDE1234F or TAN:ABCD12345E)"));
+        m_out->appendPlainText(QStringLiteral("GetPanTanName: %1").arg(m_cls->GetPanTanName(request)));
+    });
+    ref->addAction(QStringLiteral("Proxy settings (GetProxyForWHR)..."), this, [this] {
+        m_out->appendPlainText(QStringLiteral("GetProxyForWHR: %1").arg(m_cls->GetProxyForWHR(this) ? QStringLiteral("confirmed") : QStringLiteral("cancelled")));
+    });
+    ref->addSeparator();
     ref->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
 
     m_out->appendPlainText(connected ? QStringLiteral("Connected to database %1.").arg(m_db->databaseName())

@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWidget>
+#include <memory>
 
 namespace qel {
 
@@ -167,14 +168,30 @@ void ClsMain::ImportResFlData(const QString& Tb, int Id, const QString& Typ)
         importer()(*this, Tb, Id, Typ);
 }
 
-bool ClsMain::SetProxyForWHR(QObject*)
+void ClsMain::SetProxyForWHR(QObject* WHR)
 {
-    return false;
+    std::unique_ptr<QWidget> w(WindowRegistry::create(QStringLiteral("frmProxy")));
+    if (!w) {
+        ErrHandler(this, QStringLiteral("ClsMain"), "SETPROXYFORWHR").fail(429, QStringLiteral("frmProxy is not available"), QStringLiteral("ClsMain"));
+        return;
+    }
+    QMetaObject::invokeMethod(w.get(), "InitData", Q_ARG(QObject*, this));
+    QMetaObject::invokeMethod(w.get(), "SetProxyForWH", Q_ARG(QObject*, WHR));
 }
 
-bool ClsMain::GetProxyForWHR(QObject*)
+bool ClsMain::GetProxyForWHR(QObject* OwnFrm)
 {
     m_AltProxySett = false;
+    std::unique_ptr<QWidget> w(WindowRegistry::create(QStringLiteral("frmProxy")));
+    if (!w) {
+        ErrHandler(this, QStringLiteral("ClsMain"), "GETPROXYFORWHR").fail(429, QStringLiteral("frmProxy is not available"), QStringLiteral("ClsMain"));
+        return false;
+    }
+    QMetaObject::invokeMethod(w.get(), "InitData", Q_ARG(QObject*, this));
+    if (auto* owner = qobject_cast<QWidget*>(OwnFrm))
+        w->setParent(owner, w->windowFlags() | Qt::Dialog);
+    if (auto* d = qobject_cast<QDialog*>(w.get()))
+        d->exec();
     return m_AltProxySett;
 }
 

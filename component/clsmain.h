@@ -46,7 +46,7 @@ public:
     Q_INVOKABLE void GetIFSCCode(qel::StrArray* InArr, const QString& District, const QString& Bank);
     Q_INVOKABLE QString GetPanTanName(const QString& PANTAN);
     Q_INVOKABLE void ImportResFlData(const QString& Tb, int Id, const QString& Typ);
-    Q_INVOKABLE bool SetProxyForWHR(QObject* WHR);
+    Q_INVOKABLE void SetProxyForWHR(QObject* WHR);
     Q_INVOKABLE bool GetProxyForWHR(QObject* OwnFrm);
     Q_INVOKABLE void Resize_For_Resolution(QWidget* MyForm, bool RePosForm = false);
 

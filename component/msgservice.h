@@ -17,11 +17,12 @@ public:
     struct Message {
         Kind kind;
         QString text;
+        Answer defaultAnswer = Ok;   // the button that Enter presses
     };
     using Responder = std::function<Answer(const Message&)>;
 
     static void inform(QWidget* parent, const QString& text);
-    static bool ask(QWidget* parent, const QString& text);   // true for Yes
+    static bool ask(QWidget* parent, const QString& text, Answer defaultAnswer = Yes);   // true for Yes
 
     // Replaces the on-screen boxes; an empty responder restores them.
     static void setResponder(Responder responder);

@@ -1,0 +1,172 @@
+#include "netcfg/frmproxy.h"
+#include "component/clsmain.h"
+#include "component/errlog.h"
+#include "component/msgservice.h"
+#include "component/sysconfig.h"
+#include "component/usersettings.h"
+#include "component/windowregistry.h"
+#include "netcfg/browserproxy.h"
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace qel {
+
+namespace {
+const QString kApp = QStringLiteral("VoxWHR");
+const QString kSection = QStringLiteral("ProxySettings");
+
+QString setting(const char* key, const char* def)
+{
+    return UserSettings::get(kApp, kSection, QString::fromLatin1(key), QString::fromLatin1(def));
+}
+void store(const char* key, const QString& v) { UserSettings::put(kApp, kSection, QString::fromLatin1(key), v); }
+} // namespace
+
+frmProxy::frmProxy(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmProxy"));
+    setWindowTitle(QStringLiteral("Configure Proxy Settings"));
+    auto* v = new QVBoxLayout(this);
+    const char* captions[3] = {"No Proxy", "Use Web Proxy Settings", "Manual Proxy Settings"};
+    for (int i = 0; i < 3; ++i) {
+        optproxy[i] = new QRadioButton(QString::fromLatin1(captions[i]), this);
+        optproxy[i]->setObjectName(QStringLiteral("optproxy"));
+        optproxy[i]->setProperty("Index", i);
+        v->addWidget(optproxy[i]);
+        connect(optproxy[i], &QRadioButton::clicked, this, &frmProxy::optproxy_Click);
+    }
+    auto* g = new QGridLayout;
+    txtserver = new QLineEdit(this);
+    txtserver->setObjectName(QStringLiteral("txtserver"));
+    txtport = new QLineEdit(this);
+    txtport->setObjectName(QStringLiteral("txtport"));
+    g->addWidget(new QLabel(QStringLiteral("Server"), this), 0, 0);
+    g->addWidget(txtserver, 0, 1);
+    g->addWidget(new QLabel(QStringLiteral("Port"), this), 0, 2);
+    g->addWidget(txtport, 0, 3);
+    v->addLayout(g);
+    chkcmdline = new QCheckBox(QStringLiteral("Config &Using Command Line Utility"), this);
+    chkcmdline->setObjectName(QStringLiteral("chkcmdline"));
+    v->addWidget(chkcmdline);
+    auto* h = new QHBoxLayout;
+    cmdok = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdok->setObjectName(QStringLiteral("cmdok"));
+    cmdok->setDefault(true);
+    cmdcancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    h->addStretch();
+    h->addWidget(cmdok);
+    h->addWidget(cmdcancel);
+    v->addLayout(h);
+    connect(cmdok, &QPushButton::clicked, this, &frmProxy::cmdok_Click);
+    connect(cmdcancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Loading: every instance, shown or not, starts from the stored settings.
+    chkcmdline->setChecked(setting("FlagCMDLINE", "0").toInt() == 1);
+    const int opt = setting("ProxyOpt", "1").toInt();
+    optproxy[opt >= 0 && opt <= 2 ? opt : 1]->setChecked(true);
+    if (mode() == 2) {
+        txtserver->setText(setting("ProxyServer", ""));
+        txtport->setText(setting("ProxyPort", ""));
+    }
+    optproxy[0]->setProperty("Tag", QStringLiteral("-1"));
+    optproxy_Click();
+}
+
+int frmProxy::mode() const { return optproxy[0]->isChecked() ? 0 : optproxy[1]->isChecked() ? 1 : 2; }
+
+void frmProxy::InitData(QObject* cls)
+{
+    ClsObj = qobject_cast<ClsMain*>(cls);
+    if (ClsObj)
+        ClsObj->Resize_For_Resolution(this, false);
+}
+
+void frmProxy::optproxy_Click()
+{
+    const QString m = QString::number(mode());
+    if (m == optproxy[0]->property("Tag").toString())
+        return;
+    optproxy[0]->setProperty("Tag", m);
+    if (m == u"1") {
+        txtserver->clear();
+        txtport->clear();
+        const BrowserProxyValues b = BrowserProxy::read();
+        if (b.proxyEnable == u"1") {
+            const int colon = b.proxyServer.indexOf(u':');
+            if (colon < 0) {
+                txtserver->setText(b.proxyServer);
+            } else {
+                txtserver->setText(b.proxyServer.left(colon));
+                txtport->setText(b.proxyServer.mid(colon + 1));
+            }
+        }
+    }
+    txtserver->setEnabled(m == u"2");
+    txtport->setEnabled(m == u"2");
+}
+
+void frmProxy::SetProxyForWH(QObject* ObjWHR)
+{
+    if (!ObjWHR)
+        return;
+    QMetaObject::invokeMethod(ObjWHR, "SetProxy", Q_ARG(int, 0), Q_ARG(QString, QString()), Q_ARG(QString, QString()));
+    // With the utility ticked the system-wide proxy is already what the user chose.
+    if (!chkcmdline->isChecked() && mode() != 0 && !txtserver->text().isEmpty() && !txtport->text().isEmpty())
+        QMetaObject::invokeMethod(ObjWHR, "SetProxy", Q_ARG(int, 2), Q_ARG(QString, txtserver->text() + u':' + txtport->text()),
+                                  Q_ARG(QString, QString()));
+}
+
+void frmProxy::cmdok_Click()
+{
+    const int m = mode();
+    if (m == 2) {
+        if (txtserver->text().isEmpty()) {
+            MessageService::inform(this, QStringLiteral("Please Specify Proxy Server."));
+            txtserver->setFocus();
+            return;
+        }
+        if (txtport->text().isEmpty()) {
+            MessageService::inform(this, QStringLiteral("Please Specify Proxy Port."));
+            txtport->setFocus();
+            return;
+        }
+    }
+    store("FlagCMDLINE", chkcmdline->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    store("ProxyOpt", QString::number(m));
+    store("ProxyServer", m == 2 ? txtserver->text() : QString());
+    store("ProxyPort", m == 2 ? txtport->text() : QString());
+    if (chkcmdline->isChecked()) {
+        if (m == 0)
+            runUtility({QStringLiteral("-d")});
+        else if (m == 1)
+            runUtility({QStringLiteral("-u")});
+        else
+            runUtility({QStringLiteral("-p"), txtserver->text() + u':' + txtport->text()});
+    }
+    if (ClsObj)
+        ClsObj->setAltProxySett(true);
+    accept();
+}
+
+void frmProxy::runUtility(const QStringList& args)
+{
+    const QString utility = configValue(QStringLiteral("Proxy"), QStringLiteral("Utility"), QStringLiteral("/usr/lib/qelrefdesk/proxycfg"));
+    if (utility.isEmpty() || !QFileInfo(utility).isFile())
+        return;
+    QProcess::startDetached(utility, args);
+}
+
+namespace {
+const RegisterWindow reg("frmProxy", [] { return new frmProxy; });
+}
+
+} // namespace qel

@@ -1,0 +1,165 @@
+#include "netcfg/httprequest.h"
+#include <QEventLoop>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QTimer>
+#include <QUrl>
+
+namespace qel {
+
+HttpRequest::HttpRequest(QObject* parent) : QObject(parent)
+{
+    // Cookies of one exchange stay with its request object, as the service's session needs them.
+    m_nam.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+}
+
+HttpRequest::~HttpRequest() { Abort(); }
+
+void HttpRequest::SetProxy(int setting, const QString& server, const QString&)
+{
+    m_setting = setting;
+    m_named = QNetworkProxy();
+    if (setting != NamedProxy)
+        return;
+    // "host:port", optionally with a scheme in front.
+    QString s = server.trimmed();
+    if (const int i = s.indexOf(QStringLiteral("://")); i >= 0)
+        s = s.mid(i + 3);
+    const int colon = s.lastIndexOf(u':');
+    const QString host = colon >= 0 ? s.left(colon) : s;
+    const int port = colon >= 0 ? s.mid(colon + 1).toInt() : 80;
+    m_named = QNetworkProxy(QNetworkProxy::HttpProxy, host, quint16(port));
+}
+
+QNetworkProxy HttpRequest::proxyFor(const QUrl& url) const
+{
+    switch (m_setting) {
+    case NamedProxy:
+        return m_named;
+    case DirectConnection:
+        return QNetworkProxy(QNetworkProxy::NoProxy);
+    default: {
+        // The system's configured proxy (the environment's http_proxy/https_proxy, or the
+        // desktop's settings where Qt can read them).
+        const auto list = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
+        return list.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : list.first();
+    }
+    }
+}
+
+void HttpRequest::Open(const QString& method, const QString& url, bool)
+{
+    Abort();
+    m_method = method.toUpper();
+    m_url = url;
+    m_headers.clear();
+}
+
+void HttpRequest::SetRequestHeader(const QString& name, const QString& value)
+{
+    m_headers.append({name.toLatin1(), value.toLatin1()});
+}
+
+bool HttpRequest::Send(const QByteArray& body)
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+    }
+    m_body.clear();
+    m_contentType.clear();
+    m_done = false;
+    m_failed = false;
+    m_error.clear();
+    const QUrl url(m_url);
+    if (m_method.isEmpty() || !url.isValid() || !(url.scheme() == u"http" || url.scheme() == u"https")) {
+        m_done = m_failed = true;
+        m_error = QStringLiteral("Invalid address: ") + m_url;
+        return false;
+    }
+    QNetworkRequest req(url);
+    for (const auto& [n, v] : m_headers)
+        req.setRawHeader(n, v);
+    if (!m_userAgent.isEmpty())
+        req.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
+    if (m_noCache) {
+        req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+        req.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+        req.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+        req.setRawHeader("Cache-Control", "no-cache");
+        req.setRawHeader("Pragma", "no-cache");
+    }
+    req.setTransferTimeout(m_timeoutMs);
+    m_nam.setProxy(proxyFor(url));
+    m_reply = m_nam.sendCustomRequest(req, m_method.toLatin1(), body);
+    connect(m_reply, &QNetworkReply::finished, this, &HttpRequest::finished);
+    return true;
+}
+
+void HttpRequest::finished()
+{
+    auto* r = qobject_cast<QNetworkReply*>(sender());
+    if (!r || r != m_reply)
+        return;
+    m_body = r->readAll();
+    m_contentType = r->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+    // Only a request that got no answer from the server has failed; an answer with an error
+    // status is still an answer, and its page decides.
+    const bool answered = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    if (r->error() != QNetworkReply::NoError && !answered) {
+        m_failed = true;
+        m_error = r->errorString();
+    }
+    m_done = true;
+    r->deleteLater();
+    m_reply = nullptr;
+}
+
+bool HttpRequest::WaitForResponse(double seconds)
+{
+    if (m_done)
+        return true;
+    if (!m_reply)
+        return false;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(m_reply, &QNetworkReply::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    connect(m_reply, &QObject::destroyed, &loop, &QEventLoop::quit);
+    timer.start(int(seconds * 1000));
+    loop.exec();
+    return m_done;
+}
+
+QString HttpRequest::ResponseText() const
+{
+    // The charset the server names, else UTF-8 when the bytes are valid UTF-8, else Latin-1.
+    const int at = m_contentType.toLower().indexOf("charset=");
+    if (at >= 0) {
+        QByteArray cs = m_contentType.mid(at + 8);
+        cs = cs.left(cs.indexOf(';') < 0 ? cs.size() : cs.indexOf(';')).trimmed();
+        cs.replace('"', "");
+        QStringDecoder dec(cs.constData());
+        if (dec.isValid())
+            return dec.decode(m_body);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString s = utf8.decode(m_body);
+    return utf8.hasError() ? QString::fromLatin1(m_body) : s;
+}
+
+void HttpRequest::Abort()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+}
+
+} // namespace qel

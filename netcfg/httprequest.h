@@ -1,0 +1,74 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QObject>
+#include <QPair>
+#include <QPointer>
+#include <QString>
+
+class QNetworkReply;
+
+namespace qel {
+
+// The HTTP request object of the online verification: one request at a time, opened, sent
+// asynchronously and then waited for in short steps so that the caller can keep its window
+// alive and notice a cancel between the steps.
+//
+// A reply counts as complete when the server's answer has arrived, whatever its status, or when
+// the connection failed (then failed() is true and the texts are empty). A request that gets no
+// answer within the transfer timeout fails the same way, so no wait goes on for ever.
+class HttpRequest : public QObject {
+    Q_OBJECT
+public:
+    // The proxy settings of SetProxy.
+    enum { PreconfiguredProxy = 0, DirectConnection = 1, NamedProxy = 2 };
+
+    explicit HttpRequest(QObject* parent = nullptr);
+    ~HttpRequest() override;
+
+    Q_INVOKABLE void SetProxy(int setting, const QString& server = QString(), const QString& bypassList = QString());
+    Q_INVOKABLE void Open(const QString& method, const QString& url, bool async = true);
+    Q_INVOKABLE void SetRequestHeader(const QString& name, const QString& value);
+    // False when the request cannot even be started (no Open, or an address that is not HTTP).
+    Q_INVOKABLE bool Send(const QByteArray& body = QByteArray());
+    // Waits up to the given time; true once the reply is complete.
+    Q_INVOKABLE bool WaitForResponse(double seconds);
+    Q_INVOKABLE QString ResponseText() const;
+    Q_INVOKABLE QByteArray ResponseBody() const { return m_body; }
+    Q_INVOKABLE void Abort();
+
+    bool failed() const { return m_failed; }
+    QString errorText() const { return m_error; }
+    void setTransferTimeout(int ms) { m_timeoutMs = ms; }
+    void setUserAgent(const QString& ua) { m_userAgent = ua; }
+    // Ask the server for a fresh copy, bypassing every cache on the way.
+    void setNoCache(bool on) { m_noCache = on; }
+
+    // What SetProxy chose (for the proxy settings' own tests).
+    int proxySetting() const { return m_setting; }
+    QNetworkProxy namedProxy() const { return m_named; }
+
+private:
+    void finished();
+    QNetworkProxy proxyFor(const QUrl& url) const;
+
+    QNetworkAccessManager m_nam;
+    QPointer<QNetworkReply> m_reply;
+    QString m_method;
+    QString m_url;
+    QList<QPair<QByteArray, QByteArray>> m_headers;
+    QByteArray m_body;
+    QByteArray m_contentType;
+    bool m_done = false;
+    bool m_failed = false;
+    QString m_error;
+    int m_setting = PreconfiguredProxy;
+    QNetworkProxy m_named;
+    int m_timeoutMs = 60000;
+    QString m_userAgent;
+    bool m_noCache = false;
+};
+
+} // namespace qel

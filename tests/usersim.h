@@ -1,0 +1,61 @@
+#pragma once
+#include <QApplication>
+#include <QLineEdit>
+#include <QList>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+namespace qel::test {
+
+// A visible window of that name (dialogs owned by another window included), or nullptr.
+inline QWidget* shownWindow(const QString& name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// Plays the user at the component's modal windows: each step waits until its condition holds,
+// then acts. Steps run in order, also from inside the nested loops that the windows run while
+// they wait for the network.
+class ScriptedUser : public QObject {
+public:
+    ScriptedUser()
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (!m_steps.isEmpty() && m_steps.first().ready()) {
+                // Acted on from a timer of its own: an action that opens a nested loop must not
+                // hold this timer, which would then stop firing for the later steps.
+                QTimer::singleShot(0, this, m_steps.takeFirst().act);
+            }
+        });
+        m_timer.start();
+    }
+    ScriptedUser& when(std::function<bool()> ready, std::function<void()> act)
+    {
+        m_steps.append({std::move(ready), std::move(act)});
+        return *this;
+    }
+    bool done() const { return m_steps.isEmpty(); }
+
+private:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    QList<Step> m_steps;
+    QTimer m_timer;
+};
+
+inline void click(const QString& window, const char* button)
+{
+    if (QWidget* w = shownWindow(window))
+        if (auto* b = w->findChild<QPushButton*>(QString::fromLatin1(button)))
+            b->click();
+}
+
+} // namespace qel::test

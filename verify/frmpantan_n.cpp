@@ -1,0 +1,412 @@
+#include "verify/frmpantan_n.h"
+#include "component/clsmain.h"
+#include "component/msgservice.h"
+#include "component/windowregistry.h"
+#include "netcfg/httprequest.h"
+#include "verify/pantancommon.h"
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace qel {
+
+using namespace pantan;
+
+namespace {
+// The form action that a search key starts (the key's first eight characters are `action="`),
+// up to the next double quote.
+QString formAction(const QString& page, const QString& key)
+{
+    const int at = page.indexOf(key, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return QString();
+    const int from = at + 8;
+    const int end = page.indexOf(u'"', from);
+    return end < 0 ? page.mid(from) : page.mid(from, end - from);
+}
+} // namespace
+
+frmPANTAN_N::frmPANTAN_N(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPANTAN_N"));
+    setWindowTitle(QStringLiteral("PAN/TAN Verification"));
+    auto* v = new QVBoxLayout(this);
+    ImgCap = new QLabel(this);
+    ImgCap->setObjectName(QStringLiteral("ImgCap"));
+    ImgCap->setMinimumSize(180, 50);
+    ImgCap->setAlignment(Qt::AlignCenter);
+    Label1 = new QLabel(QStringLiteral("Enter Image Code"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtcode = new QLineEdit(this);
+    txtcode->setObjectName(QStringLiteral("txtcode"));
+    lblpg = new QLabel(QStringLiteral("Please Wait ..."), this);
+    lblpg->setObjectName(QStringLiteral("lblpg"));
+    lblpg->setAlignment(Qt::AlignCenter);
+    cmdrefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdrefresh->setObjectName(QStringLiteral("cmdrefresh"));
+    cmdok = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdok->setObjectName(QStringLiteral("cmdok"));
+    cmdcancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    for (auto* b : {cmdrefresh, cmdok, cmdcancel})
+        b->setAutoDefault(false);
+    v->addWidget(ImgCap);
+    auto* row = new QHBoxLayout;
+    row->addWidget(Label1);
+    row->addWidget(txtcode);
+    v->addLayout(row);
+    v->addWidget(lblpg);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdrefresh);
+    buttons->addWidget(cmdok);
+    buttons->addWidget(cmdcancel);
+    v->addLayout(buttons);
+    connect(cmdrefresh, &QPushButton::clicked, this, &frmPANTAN_N::STEP1);
+    connect(cmdok, &QPushButton::clicked, this, &frmPANTAN_N::cmdok_Click);
+    connect(cmdcancel, &QPushButton::clicked, this, &frmPANTAN_N::cmdcancel_Click);
+
+    cmdcancel->setProperty("Tag", QString());
+    ShowState(0);
+}
+
+frmPANTAN_N::~frmPANTAN_N() = default;
+
+void frmPANTAN_N::InitData(QObject* cls)
+{
+    ClsObj = qobject_cast<ClsMain*>(cls);
+    if (ClsObj)
+        ClsObj->Resize_For_Resolution(this, false);
+}
+
+void frmPANTAN_N::ShowState(int state)
+{
+    m_state = state;
+    const bool code = state == 2, wait = state == 1 || state == 3;
+    for (QWidget* w : {static_cast<QWidget*>(ImgCap), static_cast<QWidget*>(Label1), static_cast<QWidget*>(txtcode),
+                       static_cast<QWidget*>(cmdrefresh), static_cast<QWidget*>(cmdok)})
+        w->setVisible(code);
+    lblpg->setVisible(wait);
+    cmdcancel->setVisible(code || wait);
+}
+
+void frmPANTAN_N::busy(bool on)
+{
+    if (on)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void frmPANTAN_N::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (m_first) {
+        m_first = false;
+        // After the window is up, so that it shows the wait state while the pages load.
+        QTimer::singleShot(0, this, &frmPANTAN_N::firstActivation);
+    }
+}
+
+void frmPANTAN_N::firstActivation()
+{
+    const QString request = ClsObj ? ClsObj->PANTAN_Status() : QString();
+    m_code = serviceCode(request);
+    if (m_code.isEmpty()) {
+        if (ClsObj)
+            ClsObj->setPANTAN_Status(QStringLiteral("Invalid Parameter."));
+        done(0);
+        return;
+    }
+    m_id = request.mid(4);
+    if (ClsObj)
+        ClsObj->setPANTAN_Status(QString());
+    STEP1();
+}
+
+bool frmPANTAN_N::waitReply(const QString& cancelResult)
+{
+    for (;;) {
+        QCoreApplication::processEvents();
+        if (WHR->WaitForResponse(1.0))
+            return true;
+        if (cmdcancel->property("Tag").toString() == u"Y") {
+            m_result = cancelResult;
+            return false;
+        }
+    }
+}
+
+void frmPANTAN_N::post(const QString& action)
+{
+    const int q = action.indexOf(u'?');
+    WHR->Open(QStringLiteral("POST"), baseAddress() + (q < 0 ? action : action.left(q)), true);
+    WHR->SetRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    WHR->Send(q < 0 ? QByteArray() : action.mid(q + 1).toLatin1());
+}
+
+void frmPANTAN_N::STEP1()
+{
+    m_result.clear();
+    m_running = true;
+    cmdcancel->setProperty("Tag", QString());
+    lblpg->setText(QStringLiteral("Please Wait ..."));
+    busy(true);
+    ShowState(1);
+    QCoreApplication::processEvents();
+
+    WHR = std::make_unique<HttpRequest>();
+    WHR->setTransferTimeout(timeoutMs());
+    const QString base = baseAddress();
+
+    // The first page; a failed connection offers the proxy settings once.
+    int retry = 0;
+    for (;;) {
+        if (ClsObj)
+            ClsObj->SetProxyForWHR(WHR.get());
+        WHR->Open(QStringLiteral("GET"), base + QStringLiteral("tdsnontds.jsp"), true);
+        const bool sent = WHR->Send();
+        if (!waitReply(QStringLiteral("ERROR:Cancelled by User.")))
+            return endRun();
+        if (!sent || WHR->failed())
+            retry = retry == 0 ? 1 : -1;
+        if (retry != 1)
+            break;
+        busy(false);
+        if (!ClsObj || !ClsObj->GetProxyForWHR(this)) {
+            retry = -1;
+            break;
+        }
+        busy(true);
+        QCoreApplication::processEvents();
+        retry = 2;
+    }
+    if (retry == -1) {
+        m_result = QStringLiteral("Failed to Connect.");
+        return endRun();
+    }
+    if (cmdcancel->property("Tag").toString() == u"Y") {
+        m_result = QStringLiteral("Cancelled by User.");
+        return endRun();
+    }
+
+    // The challan page, with the submission's form action and the captcha.
+    QString action = formAction(WHR->ResponseText(), QStringLiteral("action=\"PopServlet?rKey="));
+    if (!action.startsWith(QStringLiteral("PopServlet?rKey="), Qt::CaseInsensitive)) {
+        m_result = QStringLiteral("Failed [Error Code : 0002].");
+        return endRun();
+    }
+    post(action + QStringLiteral("&browser_type=IE&from_tdsnontds=Y&R2=") + m_code);
+    if (!waitReply(QStringLiteral("Cancelled by User.")))
+        return endRun();
+    const QString page = WHR->ResponseText();
+    action = formAction(page, QStringLiteral("action=\"SubmitTdsn?rKey="));
+    if (!action.startsWith(QStringLiteral("SubmitTdsn?rkey="), Qt::CaseInsensitive)) {
+        m_result = QStringLiteral("Failed [Error Code : 0003].");
+        return endRun();
+    }
+    txtcode->setProperty("Tag", action);
+    const QString captcha = valueAfter(page, QStringLiteral("src=\"Captcha1Servlet?"));
+    if (captcha.isEmpty()) {
+        m_result = QStringLiteral("Failed [Error Code : 0004].");
+        return endRun();
+    }
+    WHR->Open(QStringLiteral("GET"), base + QStringLiteral("Captcha1Servlet?") + captcha, true);
+    WHR->Send();
+    if (!waitReply(QStringLiteral("Cancelled by User.")))
+        return endRun();
+
+    // The captcha goes through a temporary file, as the picture loader reads files.
+    ImgCap->clear();
+    QString dir = QDir::tempPath();
+    if (!dir.isEmpty()) {
+        if (!dir.endsWith(u'/'))
+            dir += u'/';
+        const QString path = dir + QString::number(qRound(QTime(0, 0).msecsTo(QTime::currentTime()) / 1000.0)) + QStringLiteral(".bmp");
+        const QString err = SaveCaptchaFile(path);
+        if (!err.isEmpty()) {
+            m_result = err;
+            return endRun();
+        }
+        QImageReader reader(path);
+        reader.setDecideFormatFromContent(true);
+        const QImage img = reader.read();
+        if (!img.isNull())
+            ImgCap->setPixmap(QPixmap::fromImage(img));
+        QFile::remove(path);
+    }
+    if (ImgCap->pixmap().isNull()) {
+        m_result = QStringLiteral("Failed [Error Code : 0005].");
+        return endRun();
+    }
+    busy(false);
+    txtcode->clear();
+    ShowState(2);
+    txtcode->setFocus();
+    m_running = false;
+}
+
+QString frmPANTAN_N::SaveCaptchaFile(const QString& path)
+{
+    if (QFile::exists(path)) {
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+        QFile::remove(path);
+        if (QFile::exists(path))
+            return QStringLiteral("Failed to Delete Existing Temporary File.");
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QStringLiteral("Failed to Create ActiveX Component Object [AS].");
+    f.write(WHR ? WHR->ResponseBody() : QByteArray());
+    f.close();
+    return QString();
+}
+
+QString frmPANTAN_N::submission(const QString& code, const QDate& day) const
+{
+    const QString X = kind(m_code);
+    QString s = txtcode->property("Tag").toString();
+    s += QStringLiteral("&inputarray=&inputrequest=Y&browser_type=IE&date=");
+    s += day.toString(QStringLiteral("dd/MM/yyyy"));
+    s += QStringLiteral("&flag_var=null&flag=") + m_code;
+    s += u'&' + X + u'=' + m_id;
+    s += QStringLiteral("&MajorHead=") + majorHead(m_id);
+    s += QStringLiteral("&AssessYear=") + assessmentYear(day);
+    s += QStringLiteral("&Add_Line1=Test Add1&Add_Line2=Test Add2&Add_Line3=Test Add3&Add_Line4=Test Add4&Add_Line5=Test Add5");
+    s += QStringLiteral("&Add_State=DELHI&Add_PIN=110001&Add_EMAIL=") + dummyEmail() + QStringLiteral("&Add_MOBILE=9999999999");
+    s += QStringLiteral("&MinorHead=") + (m_code == u"280" ? QStringLiteral("300") : QStringLiteral("200"));
+    if (m_code == u"281")
+        s += QStringLiteral("&NaturePayment=193 - Interest on Securities");
+    s += QStringLiteral("&BankName_c=") + UrlEncode(bankOption());
+    s += QStringLiteral("&captchaText=") + code;
+    s += QStringLiteral("&Submit=Proceed");
+    return s;
+}
+
+void frmPANTAN_N::cmdok_Click()
+{
+    if (txtcode->text().isEmpty()) {
+        MessageService::inform(this, QStringLiteral("Please Enter Code as shown in Image."));
+        txtcode->setFocus();
+        return;
+    }
+    STEP2();
+}
+
+void frmPANTAN_N::STEP2()
+{
+    if (!WHR)
+        return;
+    m_result.clear();
+    m_running = true;
+    cmdcancel->setProperty("Tag", QString());
+    lblpg->setText(QStringLiteral("Please Wait ..."));
+    busy(true);
+    ShowState(3);
+    QCoreApplication::processEvents();
+
+    post(submission(txtcode->text(), today()));
+    if (!waitReply(QStringLiteral("Cancelled by User.")))
+        return endRun();
+
+    const QString X = kind(m_code);
+    const QString reply = WHR->ResponseText();
+    if (reply.contains(QStringLiteral("Text does not match"), Qt::CaseInsensitive)) {
+        busy(false);
+        m_running = false;
+        MessageService::inform(this, QStringLiteral("Invalid Image Code."));
+        ShowState(2);
+        txtcode->setFocus();
+        return;
+    }
+    if (reply.contains(QStringLiteral("Error Found while Accessing this Page"), Qt::CaseInsensitive)
+        || reply.contains(QStringLiteral("ERROR -PAN is invalid"), Qt::CaseInsensitive)) {
+        m_result = QStringLiteral("Invalid ") + X + u'.';
+        return endRun();
+    }
+    const QString echo = QStringLiteral("<input type=\"hidden\" name=\"") + X + QStringLiteral("\" value=\"") + m_id + QStringLiteral("\">");
+    if (reply.contains(echo, Qt::CaseInsensitive)) {
+        const QString name = valueAfter(reply, QStringLiteral("<input type=\"hidden\" name=\"Name\" value=\""));
+        if (!name.isEmpty())
+            m_result = QStringLiteral("Valid ") + X + QStringLiteral(" in Name of '") + DecodeHtml(name) + QStringLiteral("'.");
+    }
+    if (m_result.isEmpty())
+        m_result = QStringLiteral("Failed to Validate ") + X + u'.';
+    endRun();
+}
+
+void frmPANTAN_N::endRun()
+{
+    if (WHR) {
+        WHR->Abort();
+        WHR.reset();
+    }
+    busy(false);
+    m_running = false;
+    if (m_result.isEmpty())
+        m_result = QStringLiteral("Failed [Unknown Error].");
+    if (ClsObj)
+        ClsObj->setPANTAN_Status(m_result);
+    done(0);
+}
+
+void frmPANTAN_N::cmdcancel_Click()
+{
+    if (cmdok->isVisible()) {
+        if (MessageService::ask(this, QStringLiteral("Do you really want to Cancel?"), MessageService::No)) {
+            if (ClsObj)
+                ClsObj->setPANTAN_Status(QStringLiteral("Cancelled by User."));
+            done(0);
+        }
+        return;
+    }
+    // A running wait notices this within a second and ends the run.
+    cmdcancel->setProperty("Tag", QStringLiteral("Y"));
+}
+
+void frmPANTAN_N::reject() { cmdcancel_Click(); }
+
+void frmPANTAN_N::closeEvent(QCloseEvent* e)
+{
+    // While a request runs, closing the window stops it the way Cancel does; the run then ends
+    // the dialog with its result.
+    if (m_running) {
+        cmdcancel->setProperty("Tag", QStringLiteral("Y"));
+        e->ignore();
+        return;
+    }
+    // Closed from its title bar: no result, so the caller gets an empty answer.
+    e->accept();
+    done(0);
+}
+
+void frmPANTAN_N::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        cmdcancel_Click();
+        return;
+    }
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
+            b->click();
+        else
+            focusNextChild();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+namespace {
+const RegisterWindow reg("frmPANTAN_N", [] { return new frmPANTAN_N; });
+}
+
+} // namespace qel
