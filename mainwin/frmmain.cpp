@@ -11,13 +11,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QMouseEvent>
 #include <QRadioButton>
+#include <QTimer>
 
 namespace qel {
 
 namespace {
-
-frmmain::UpdateCheck s_updateCheck = nullptr;
 
 struct MenuEntry {
     int index;
@@ -69,8 +69,6 @@ int specialOrLength(const QString& text, const char* prefix)
 }
 
 } // namespace
-
-void frmmain::setUpdateCheck(UpdateCheck check) { s_updateCheck = check; }
 
 bool frmmain::IsValidPAN(const QString& t)
 {
@@ -165,14 +163,14 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent)
     connect(cmdcancelPT, &QPushButton::clicked, this, [this] { escape(); });
     famPANTAN->hide();
 
-    lblchkup = new QLabel(QStringLiteral("<a href=\"#\">Check For Update</a>"), this);
+    lblchkup = new QLabel(QStringLiteral("Check For Update"), this);
     lblchkup->setObjectName(QStringLiteral("lblchkup"));
     lblchkup->setProperty("Tag", QString());
+    lblchkup->setCursor(Qt::PointingHandCursor);
+    lblchkup->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    lblchkup->setMargin(2);
     lblchkup->adjustSize();
-    connect(lblchkup, &QLabel::linkActivated, this, [this] {
-        if (s_updateCheck)
-            s_updateCheck(*this, true);
-    });
+    lblchkup->installEventFilter(this);
     layoutFrames();
 }
 
@@ -284,6 +282,20 @@ void frmmain::cmdokPT_Click()
 
 bool frmmain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == lblchkup) {
+        // Pressed, the label shows a single-line border; released over it, it is a click.
+        if (event->type() == QEvent::MouseButtonPress) {
+            lblchkup->setFrameStyle(QFrame::Box | QFrame::Plain);
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            lblchkup->setFrameStyle(QFrame::NoFrame);
+            if (lblchkup->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
+                lblchkup_Click();
+            return true;
+        }
+        return false;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
@@ -327,11 +339,21 @@ void frmmain::resizeEvent(QResizeEvent* e)
 
 void frmmain::activated()
 {
-    if (lblchkup->property("Tag").toString() != u"Y")
+    if (lblchkup->property("Tag").toString() != u"Y" || m_autoCheckQueued)
         return;
-    lblchkup->setProperty("Tag", QStringLiteral("N"));
-    if (s_updateCheck)
-        s_updateCheck(*this, false);
+    // Once, after the window is up: the automatic check runs as the label's click would.
+    m_autoCheckQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        lblchkup_Click();
+        lblchkup->setProperty("Tag", QStringLiteral("N"));
+    });
+}
+
+void frmmain::lblchkup_Click()
+{
+    setCursor(Qt::BusyCursor);
+    CHECKFORUPDATE();
+    unsetCursor();
 }
 
 void frmmain::changeEvent(QEvent* e)

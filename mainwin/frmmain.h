@@ -1,6 +1,8 @@
 #pragma once
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QFrame;
@@ -29,9 +31,13 @@ public:
     void cmdokPT_Click();
     QPushButton* menuButton(int index) const;
 
-    // Runs the update check; plugged in by the update module (manual: the user clicked the link).
-    using UpdateCheck = void (*)(frmmain& window, bool manual);
-    static void setUpdateCheck(UpdateCheck check);
+    // The update check: the version-information file from the update site, its record for this
+    // product against the installed file's date, and the offer to download. Automatic (silent
+    // unless there is an update) while the tag of lblchkup is "Y", manual otherwise.
+    Q_INVOKABLE void CHECKFORUPDATE();
+    Q_INVOKABLE void DOWNLOAD(const QString& address, const QString& path);
+    // Opens an address with the desktop's default handler; tests replace it (empty restores it).
+    static void setUrlOpener(std::function<void(const QString&)> opener);
     ClsMain* clsObj() const { return ClsObj; }
 
 protected:
@@ -48,6 +54,7 @@ private:
     void escape();
     void layoutFrames();
     void activated();
+    void lblchkup_Click();
 
     QPointer<ClsMain> ClsObj;
     QFrame* Frame1;
@@ -60,6 +67,12 @@ private:
     QLabel* lblchkup;
     QPushButton* Command1[14] = {};
     bool m_closing = false;
+    bool m_autoCheckQueued = false;
 };
+
+// The fields of the version-information file's record for this product: records of nine
+// comma-separated fields (double quotes around a field are not part of it; a line end ends a
+// field too), the first whose code is "KMX" in any case; nine empty fields when there is none.
+QStringList versionRecord(const QByteArray& file);
 
 } // namespace qel

@@ -103,7 +103,8 @@ void EpaySim::onConnection()
                 r.query = path.mid(q + 1);
                 path = path.left(q);
             }
-            r.page = path.section(QStringLiteral("/etaxnew/"), 1);
+            // Pages of the service by their name under /etaxnew/; any other file by its path.
+            r.page = path.contains(QStringLiteral("/etaxnew/")) ? path.section(QStringLiteral("/etaxnew/"), 1) : path.mid(1);
             requests << r;
             handle(s, r);
         });

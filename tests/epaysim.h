@@ -15,12 +15,13 @@ namespace qel::test {
 // captcha image and the confirmation page, as the verification reads them. Each page can be
 // replaced to fail in its own way, and every request is recorded. It also serves as an HTTP
 // proxy: a request with an absolute address is answered the same way and marked as proxied.
+// Other files (the update site's version file) are served from `pages` by their path.
 class EpaySim : public QObject {
     Q_OBJECT
 public:
     struct Request {
         QByteArray method;
-        QString page;          // the part after "/etaxnew/", without the query
+        QString page;          // the part after "/etaxnew/" (else the path without its "/"), no query
         QString query;
         QByteArray body;
         QHash<QByteArray, QByteArray> headers;   // names in lower case
