@@ -26,7 +26,11 @@ public:
         QByteArray body;
         QHash<QByteArray, QByteArray> headers;   // names in lower case
         bool viaProxy = false;
-        QString field(const QString& name) const { return QUrlQuery(QString::fromLatin1(body)).queryItemValue(name, QUrl::FullyDecoded); }
+        // A field of the form-encoded body (a browser's "+" for a space included).
+        QString field(const QString& name) const
+        {
+            return QUrlQuery(QString::fromLatin1(body).replace(u'+', u' ')).queryItemValue(name, QUrl::FullyDecoded);
+        }
     };
     struct Reply {
         enum Kind { Page, Hang, Truncate } kind = Page;

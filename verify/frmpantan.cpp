@@ -1,0 +1,451 @@
+#include "verify/frmpantan.h"
+#include "component/clsmain.h"
+#include "component/msgservice.h"
+#include "component/sysconfig.h"
+#include "component/windowregistry.h"
+#include "verify/pantancommon.h"
+#include "verify/webdriver.h"
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace qel {
+
+using namespace pantan;
+
+namespace {
+const QString kCouldNotOpen = QStringLiteral("Could not open Internet Explorer Application.");
+
+// What one pass of a wait reads off the page, in one round trip. Arguments: the service code
+// and the field name of the identifier ("PAN" or "TAN").
+const char* kPageScript = R"JS(
+var code = arguments[0], field = arguments[1];
+var form = document.querySelector('form[name="tax' + code + '"]');
+var back = form ? form.querySelector('[name="back"]') : null;
+var hasCode = Array.prototype.some.call(document.querySelectorAll('[id]'), function (e) { return e.id.trim() === code; });
+var captcha = document.getElementById('Captcha');
+var id = document.querySelector('[name="' + field + '"]'), name = document.querySelector('[name="Name"]');
+return { ready: document.readyState, url: location.href, title: document.title,
+         noServer: !!(document.body && document.body.classList.contains('neterror')),
+         hasCode: hasCode, captchaComplete: !!(captcha && captcha.complete),
+         body: document.body ? document.body.innerHTML : '', back: back ? back.name : '',
+         id: id ? id.value : '', name: name ? name.value : '' };
+)JS";
+
+// Fills the payment form. Arguments: code, identifier, major head, first year of the
+// assessment year, e-mail, captcha text. Returns an empty string, or what was missing.
+const char* kFillScript = R"JS(
+var code = arguments[0], ident = arguments[1], major = arguments[2], year = arguments[3];
+var form = document.querySelector('form[name="tax' + code + '"]');
+if (!form) return 'form';
+function field(n) { return form.querySelector('[name="' + n + '"]'); }
+function set(n, v) { var f = field(n); if (f) f.value = v; }
+function click(n, v) {
+  var inputs = form.getElementsByTagName('input');
+  for (var i = 0; i < inputs.length; i++)
+    if (inputs[i].name.toUpperCase() === n && inputs[i].value === v) { inputs[i].click(); return; }
+}
+function pick(n, test) {
+  var s = field(n); if (!s || !s.options) return;
+  for (var i = 0; i < s.options.length; i++)
+    if (test(s.options[i].text)) { s.selectedIndex = i; s.dispatchEvent(new Event('change', {bubbles: true})); return; }
+}
+set(code === '280' ? 'PAN' : 'TAN', ident);
+click('MAJORHEAD', major);
+pick('AssessYear', function (t) { return t.indexOf(year) === 0; });
+for (var i = 1; i <= 5; i++) set('Add_Line' + i, 'Test Add' + i);
+pick('Add_State', function (t) { return t.toUpperCase() === 'RAJASTHAN'; });
+set('Add_PIN', '302001');
+set('Add_EMAIL', arguments[4]);
+set('Add_MOBILE', '9999999999');
+click('MINORHEAD', code === '280' ? '300' : '200');
+if (code === '281') pick('NaturePayment', function (t) { return t.indexOf(' - ') >= 0; });
+pick('BankName_C', function (t) { t = t.trim(); return t !== '' && t.toUpperCase() !== 'BANK NAME'; });
+set('captchaText', arguments[5]);
+return '';
+)JS";
+} // namespace
+
+frmPANTAN::frmPANTAN(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPANTAN"));
+    setWindowTitle(QStringLiteral("PAN/TAN Verification"));
+    auto* v = new QVBoxLayout(this);
+
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* f1 = new QHBoxLayout(Frame1);
+    lblpg = new QLabel(QStringLiteral("Please Wait ..."), Frame1);
+    lblpg->setObjectName(QStringLiteral("lblpg"));
+    cmdcancel = new QPushButton(QStringLiteral("&Cancel"), Frame1);
+    cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    f1->addWidget(lblpg, 1);
+    f1->addWidget(cmdcancel);
+
+    Frame2 = new QFrame(this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    auto* f2 = new QVBoxLayout(Frame2);
+    PicImg = new QLabel(Frame2);
+    PicImg->setObjectName(QStringLiteral("PicImg"));
+    PicImg->setMinimumSize(180, 50);
+    PicImg->setAlignment(Qt::AlignCenter);
+    Label1 = new QLabel(QStringLiteral("Enter Image Code"), Frame2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtcode = new QLineEdit(Frame2);
+    txtcode->setObjectName(QStringLiteral("txtcode"));
+    cmdok = new QPushButton(QStringLiteral("&Ok"), Frame2);
+    cmdok->setObjectName(QStringLiteral("cmdok"));
+    cmdcan = new QPushButton(QStringLiteral("&Cancel"), Frame2);
+    cmdcan->setObjectName(QStringLiteral("cmdcan"));
+    f2->addWidget(PicImg);
+    auto* row = new QHBoxLayout;
+    row->addWidget(Label1);
+    row->addWidget(txtcode);
+    f2->addLayout(row);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdok);
+    buttons->addWidget(cmdcan);
+    f2->addLayout(buttons);
+    for (auto* b : {cmdcancel, cmdok, cmdcan})
+        b->setAutoDefault(false);
+
+    v->addWidget(Frame1);
+    v->addWidget(Frame2);
+    connect(cmdcancel, &QPushButton::clicked, this, [this] { cmdcancel->setProperty("Tag", QStringLiteral("Y")); });
+    connect(cmdok, &QPushButton::clicked, this, &frmPANTAN::cmdok_Click);
+    connect(cmdcan, &QPushButton::clicked, this, &frmPANTAN::askCancel);
+    cmdcancel->setProperty("Tag", QString());
+    showFrame(1);
+}
+
+frmPANTAN::~frmPANTAN()
+{
+    if (browser)
+        browser->quit();
+}
+
+void frmPANTAN::InitData(QObject* cls)
+{
+    ClsObj = qobject_cast<ClsMain*>(cls);
+    if (ClsObj)
+        ClsObj->Resize_For_Resolution(this, false);
+}
+
+bool frmPANTAN::waitingForCode() const { return Frame2->isVisible() && !m_running; }
+
+QString frmPANTAN::status() const { return ClsObj ? ClsObj->PANTAN_Status() : QString(); }
+void frmPANTAN::setStatus(const QString& s)
+{
+    if (ClsObj)
+        ClsObj->setPANTAN_Status(s);
+}
+
+void frmPANTAN::showFrame(int which)
+{
+    Frame1->setVisible(which == 1);
+    Frame2->setVisible(which == 2);
+}
+
+void frmPANTAN::busy(bool on)
+{
+    if (on)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void frmPANTAN::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (m_first) {
+        m_first = false;
+        QTimer::singleShot(0, this, &frmPANTAN::firstActivation);
+    }
+}
+
+void frmPANTAN::firstActivation()
+{
+    const QString request = status();
+    m_code = serviceCode(request);
+    if (m_code.isEmpty()) {
+        setStatus(QStringLiteral("Invalid Parameter."));
+        done(0);
+        return;
+    }
+    m_id = request.mid(4);
+    setStatus(QString());
+    DOCUMENTCOMPLETE1();
+}
+
+QJsonObject frmPANTAN::page(bool* ok)
+{
+    return browser->execute(QString::fromLatin1(kPageScript), QJsonArray{m_code, kind(m_code)}, ok).toObject();
+}
+
+frmPANTAN::Wait frmPANTAN::waitFor(const std::function<int(const QJsonObject&)>& check, bool closeRegistration)
+{
+    for (;;) {
+        // A short pause per pass keeps the dialog responsive without spinning.
+        QEventLoop pause;
+        QTimer::singleShot(50, &pause, &QEventLoop::quit);
+        pause.exec();
+        if (!cmdcancel->property("Tag").toString().isEmpty() || !browser || !browser->running()) {
+            setStatus(QStringLiteral("Cancelled by User."));
+            return Wait::Cancelled;
+        }
+        if (closeRegistration)
+            CloseRegWindows();
+        bool ok = false;
+        const QJsonObject p = page(&ok);
+        if (!ok || p.value(QStringLiteral("ready")).toString() != u"complete")
+            continue;
+        if (p.value(QStringLiteral("noServer")).toBool()
+            || p.value(QStringLiteral("title")).toString().startsWith(QStringLiteral("cannot find server"), Qt::CaseInsensitive))
+            return Wait::EndRun;
+        switch (check(p)) {
+        case 1:
+            return Wait::Met;
+        case 2:
+            return Wait::EndRun;
+        default:
+            break;
+        }
+    }
+}
+
+void frmPANTAN::DOCUMENTCOMPLETE1()
+{
+    m_running = true;
+    cmdcancel->setProperty("Tag", QString());
+    showFrame(1);
+    // The browser is headless, so an earlier one is never left on screen: it simply goes.
+    browser = std::make_unique<WebDriver>();
+    lblpg->setText(QStringLiteral("Please Wait ..."));
+    busy(true);
+    QCoreApplication::processEvents();
+    if (!browser->start(configValue(QStringLiteral("Verify"), QStringLiteral("ChromeDriver"), QStringLiteral("/usr/bin/chromedriver")),
+                        configValue(QStringLiteral("Verify"), QStringLiteral("Chromium"), QStringLiteral("/usr/bin/chromium")))) {
+        browser.reset();
+        setStatus(kCouldNotOpen);
+        return endRun();
+    }
+    const QString first = baseAddress() + QStringLiteral("tdsnontds.jsp");
+    browser->navigate(first);
+    Wait w = waitFor([&](const QJsonObject& p) {
+        return p.value(QStringLiteral("url")).toString().toUpper() == first.toUpper()
+                       && p.value(QStringLiteral("title")).toString().startsWith(QStringLiteral("e-Tax Payment System"), Qt::CaseInsensitive)
+                       && p.value(QStringLiteral("hasCode")).toBool()
+                   ? 1
+                   : 0;
+    });
+    if (w != Wait::Met)
+        return endRun();
+    // The challan choice; its id is the service code.
+    QString choice = browser->findElement(QStringLiteral("[id=\"%1\"]").arg(m_code));
+    if (choice.isEmpty())
+        browser->execute(QStringLiteral("var code = arguments[0]; var c = Array.prototype.find.call(document.querySelectorAll('[id]'), "
+                                        "function (e) { return e.id.trim() === code; }); if (c) c.click();"),
+                         QJsonArray{m_code});
+    else
+        browser->click(choice);
+    lblpg->setText(QStringLiteral("Please Wait ......"));
+    const QString challan = baseAddress() + QStringLiteral("PopServlet?rKey=");
+    w = waitFor([&](const QJsonObject& p) {
+        return p.value(QStringLiteral("url")).toString().startsWith(challan, Qt::CaseInsensitive)
+                       && p.value(QStringLiteral("title")).toString().contains(QStringLiteral("lan No/ITNO ") + m_code, Qt::CaseInsensitive)
+                       && p.value(QStringLiteral("captchaComplete")).toBool()
+                   ? 1
+                   : 0;
+    });
+    if (w != Wait::Met)
+        return endRun();
+    busy(false);
+    SETPIC();
+}
+
+void frmPANTAN::SETPIC()
+{
+    showFrame(2);
+    txtcode->clear();
+    // The captcha element's own picture, as the browser rendered it.
+    const QString el = browser ? browser->findElement(QStringLiteral("#Captcha")) : QString();
+    QPixmap pic;
+    if (!el.isEmpty())
+        pic.loadFromData(browser->elementScreenshot(el));
+    if (pic.isNull()) {
+        if (status().isEmpty())
+            setStatus(QStringLiteral("Failed to Validate ") + kind(m_code) + u'.');
+        busy(false);
+        return endRun();
+    }
+    PicImg->setPixmap(pic);
+    PicImg->setFixedSize(pic.size());
+    m_running = false;
+    txtcode->setFocus();
+}
+
+void frmPANTAN::cmdok_Click()
+{
+    if (m_running)   // the captcha is still being copied
+        return;
+    if (txtcode->text().isEmpty()) {
+        MessageService::inform(this, QStringLiteral("Please Enter Code as shown in Image."));
+        txtcode->setFocus();
+        return;
+    }
+    DOCUMENTCOMPLETE2();
+}
+
+void frmPANTAN::DOCUMENTCOMPLETE2()
+{
+    if (!browser)
+        return;
+    m_running = true;
+    cmdcancel->setProperty("Tag", QString());
+    showFrame(1);
+    busy(true);
+    const QString X = kind(m_code);
+    browser->execute(QString::fromLatin1(kFillScript),
+                     QJsonArray{m_code, m_id, majorHead(m_id), assessmentStartYear(today()), dummyEmail(), txtcode->text()});
+    const QString submit = browser->findElement(QStringLiteral("form[name=\"tax%1\"] [name=\"submit\"]").arg(m_code));
+    if (!submit.isEmpty())
+        browser->click(submit);
+
+    const QString answer = baseAddress() + QStringLiteral("SubmitTdsn?rKey=");
+    const QString challan = QStringLiteral("lan No/ITNO ") + m_code;
+    bool wrongCode = false;
+    QString id, name;
+    const Wait w = waitFor(
+        [&](const QJsonObject& p) {
+            if (!p.value(QStringLiteral("url")).toString().startsWith(answer, Qt::CaseInsensitive))
+                return 0;
+            const QString title = p.value(QStringLiteral("title")).toString();
+            const QString body = p.value(QStringLiteral("body")).toString();
+            if (title.startsWith(QStringLiteral("confirm"), Qt::CaseInsensitive) && title.contains(challan, Qt::CaseInsensitive)) {
+                if (!body.contains(QStringLiteral("The name of the taxpayer is as per the ITD"), Qt::CaseInsensitive))
+                    return 0;
+                id = p.value(QStringLiteral("id")).toString();
+                name = p.value(QStringLiteral("name")).toString();
+                return 1;
+            }
+            if (title.startsWith(QStringLiteral("ERROR"), Qt::CaseInsensitive)) {
+                setStatus(QStringLiteral("Invalid ") + X + u'.');
+                return 2;
+            }
+            if (title.contains(challan, Qt::CaseInsensitive)) {
+                if (!p.value(QStringLiteral("back")).toString().isEmpty() && body.contains(QStringLiteral("Text does not match."))) {
+                    wrongCode = true;
+                    return 2;
+                }
+                if (body.contains(QStringLiteral("ERROR -PAN is invalid"), Qt::CaseInsensitive)) {
+                    setStatus(QStringLiteral("Invalid ") + X + u'.');
+                    return 2;
+                }
+            }
+            return 0;
+        },
+        true);
+    if (wrongCode) {
+        busy(false);
+        MessageService::inform(this, QStringLiteral("Invalid Image Code."));
+        DOCUMENTCOMPLETE1();
+        return;
+    }
+    if (w == Wait::Met && id == m_id) {
+        setStatus(name);
+        if (!name.isEmpty())
+            setStatus(QStringLiteral("Valid ") + X + QStringLiteral(" in Name of '") + DecodeHtml(name) + QStringLiteral("'."));
+    }
+    CloseRegWindows();
+    endRun();
+}
+
+void frmPANTAN::CloseRegWindows()
+{
+    if (!browser || !browser->running())
+        return;
+    const QStringList handles = browser->windowHandles();
+    if (handles.size() < 2)
+        return;
+    const QString page = configValue(QStringLiteral("Verify"), QStringLiteral("RegistrationPage"),
+                                     QStringLiteral("http://www.tin-nsdl.com/panregistration.asp"))
+                             .toUpper();
+    const QString current = browser->currentWindow();
+    for (const QString& h : handles) {
+        if (h == current || !browser->switchToWindow(h))
+            continue;
+        const QString url = browser->execute(QStringLiteral("return location.href;"), {}).toString();
+        if (url.toUpper().contains(page)) {
+            browser->closeWindow();
+            break;
+        }
+    }
+    browser->switchToWindow(current);
+}
+
+void frmPANTAN::endRun()
+{
+    if (status().isEmpty())
+        setStatus(QStringLiteral("Failed to Validate ") + kind(m_code) + u'.');
+    busy(false);
+    m_running = false;
+    done(0);
+}
+
+void frmPANTAN::askCancel()
+{
+    if (MessageService::ask(this, QStringLiteral("Do you really want to Cancel?"), MessageService::No)) {
+        setStatus(QStringLiteral("Cancelled by User."));
+        done(0);
+    }
+}
+
+void frmPANTAN::reject()
+{
+    if (Frame1->isVisible())
+        cmdcancel->setProperty("Tag", QStringLiteral("Y"));
+    else
+        askCancel();
+}
+
+void frmPANTAN::closeEvent(QCloseEvent* e)
+{
+    if (m_running) {
+        cmdcancel->setProperty("Tag", QStringLiteral("Y"));
+        e->ignore();
+        return;
+    }
+    e->accept();
+    done(0);
+}
+
+void frmPANTAN::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        reject();
+        return;
+    }
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
+            b->click();
+        else
+            focusNextChild();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+namespace {
+const RegisterWindow reg("frmPANTAN", [] { return new frmPANTAN; });
+}
+
+} // namespace qel
