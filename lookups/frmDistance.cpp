@@ -5,7 +5,9 @@
 #include "db/sqltext.h"
 #include "lookups/flexgrid.h"
 #include "lookups/lookupdialog.h"
+#include "refdata/resourcestore.h"
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 
 namespace qel {
@@ -40,6 +42,29 @@ public:
     }
 
     void Command2_Click() override { vsf->setRows(1); }
+
+    void setupTables(const char* procedure) override
+    {
+        LookupDialog::setupTables(procedure);
+        // The distances that ship with the component are computed from city coordinates; say so
+        // while they are the ones in use (an installed list of road distances replaces them).
+        const bool shipped = !ResourceStore::isOverridden(QStringLiteral("DIST")) && ResourceStore::recordCount(QStringLiteral("DIST")) > 0;
+        if (shipped && !lblStraightLine) {
+            lblStraightLine = new QLabel(QStringLiteral("Distances are straight-line (great-circle) distances between city centres, "
+                                                        "not road distances."),
+                                         this);
+            lblStraightLine->setObjectName(QStringLiteral("lblStraightLine"));
+            lblStraightLine->setStyleSheet(QStringLiteral("QLabel { color: #7a4b00; }"));
+            lblStraightLine->setGeometry(Command2->x() - 440, Command2->y(), 420, Command2->height());
+            lblStraightLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            lblStraightLine->setWordWrap(true);
+        }
+        if (lblStraightLine)
+            lblStraightLine->setVisible(shipped);
+    }
+
+private:
+    QLabel* lblStraightLine = nullptr;
 
     void Command1_Click() override
     {

@@ -47,6 +47,8 @@ QString overrideDir()
 
 void setOverrideDir(const QString& dir) { overrideSetting() = dir; }
 
+bool isOverridden(const QString& type, int id) { return locate(type, id).overridden; }
+
 QByteArray canonical(const QByteArray& raw)
 {
     qsizetype end = raw.size();

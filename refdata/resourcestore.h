@@ -21,6 +21,8 @@ QByteArray bytes(const QString& type, int id, bool* found = nullptr);
 int recordCount(const QString& type, int id = 1);
 
 QString overrideDir();
+// Whether a user-installed file stands in for the embedded resource.
+bool isOverridden(const QString& type, int id = 1);
 void setOverrideDir(const QString& dir);   // empty: the default (QELREFDESK_DATA_DIR, or the user's data directory)
 
 QByteArray canonical(const QByteArray& raw);

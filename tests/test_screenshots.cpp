@@ -1,6 +1,7 @@
 #include "component/clsmain.h"
 #include "component/windowregistry.h"
 #include "lookups/frmmicr.h"
+#include <QLabel>
 #include <QScrollBar>
 #include "mainwin/frmmain.h"
 #include "refdata/resourcestore.h"
@@ -88,6 +89,23 @@ private slots:
         static_cast<LookupDialog*>(d.get())->Command1_Click();
         QApplication::processEvents();
         QVERIFY(d->grab().save(outDir + QStringLiteral("/tin-fc-dialog.png")));
+    }
+
+    void distanceDialogWithShippedData()
+    {
+        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the straight-line distances that ship
+        std::unique_ptr<QWidget> d(WindowRegistry::create(QStringLiteral("frmDistance")));
+        QMetaObject::invokeMethod(d.get(), "InitData", Q_ARG(QObject*, &cls));
+        d->show();
+        for (const auto& [from, to] : {std::pair{"Mumbai", "Delhi"}, std::pair{"Kolkata", "Chennai"}, std::pair{"Pune", "Nagpur"}}) {
+            test::choose(d.get(), "Combo1", QString::fromLatin1(from));
+            test::choose(d.get(), "Combo2", QString::fromLatin1(to));
+            static_cast<LookupDialog*>(d.get())->Command1_Click();
+        }
+        QApplication::processEvents();
+        QVERIFY(test::child<QLabel>(d.get(), "lblStraightLine")->isVisible());
+        QVERIFY(d->grab().save(outDir + QStringLiteral("/distance-dialog.png")));
+        ResourceStore::setOverrideDir(resDir.path());
     }
 
     void mainWindow()

@@ -100,6 +100,20 @@ private slots:
                  QStringLiteral("22,11,20"));
         QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpSTD_Master where STDCode not regexp '^[0-9]{2,4}$'")),
                  QStringLiteral("0"));
+        // ISD: country code, a hyphen and the area code, cut from the exchange-level prefixes.
+        setupReferenceTable(&cls, QStringLiteral("frmISD"), "INITDATA", Tables::ISD);
+        QCOMPARE(count(QStringLiteral("TmpISD_Master")), QString::number(ResourceStore::recordCount(QStringLiteral("ISD"))));
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(ISDCode order by Country) from TmpISD_Master "
+                                                  "where City in ('Mumbai', 'Izmir', 'London')")),
+                 QStringLiteral("91-22,90-232,44-20"));
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpISD_Master where ISDCode not regexp '^[0-9]{1,3}-[0-9]+$'")),
+                 QStringLiteral("0"));
+        // DIST: straight-line kilometres, the same both ways.
+        setupReferenceTable(&cls, QStringLiteral("frmDistance"), "INITDATA", Tables::Dist);
+        QCOMPARE(count(QStringLiteral("TmpDist_Master")), QStringLiteral("18632"));
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(Distance) from TmpDist_Master "
+                                                  "where (City1='Mumbai' and City2='Delhi') or (City1='Delhi' and City2='Mumbai')")),
+                 QStringLiteral("1149,1149"));
         ResourceStore::setOverrideDir(resDir.path());
     }
 
