@@ -182,11 +182,17 @@ def isd_records():
 
     The geocoding prefixes run from whole area codes down to single exchanges (1201 New Jersey,
     1201200 Jersey City); each is cut to its area code by the numbering plan of its country, so a
-    place appears once per area code. Prefixes of mobile ranges are left out.
+    place appears once per area code. Prefixes of mobile ranges are left out; a prefix that names
+    several places ("A/B/C") gives one row for each.
     """
     out = subprocess.run(["/usr/bin/python3", "-c", ISD_SCRIPT], check=True, capture_output=True, text=True).stdout
+    # Some prefixes name several places at once ("Clear Lake/Creswick/..."): one row per place,
+    # which also keeps every name within the table's 100 characters.
+    rows = {(country, part.strip(), code) for country, place, code in json.loads(out) for part in place.split("/") if part.strip()}
     records = []
-    for country, place, code in sorted(json.loads(out), key=lambda r: (r[0].lower(), r[1].lower(), r[2])):
+    for country, place, code in sorted(rows, key=lambda r: (r[0].lower(), r[1].lower(), r[2])):
+        if len(place) > 100:
+            continue
         try:
             ",".join((country, place)).encode("cp1252")
         except UnicodeEncodeError:
