@@ -116,9 +116,12 @@ int main(int argc, char** argv)
     ClsMain cls;
     cls.InitMe(docs.path(), &db, QStringLiteral("bench.log"), 1, 1, 1);
     const int runs = 3;
+    // Names on the command line (import, micr, svt) run only those parts.
+    const QStringList only = app.arguments().mid(1);
+    const auto wanted = [&only](const char* part) { return only.isEmpty() || only.contains(QString::fromLatin1(part)); };
 
     // Import of the largest resource.
-    {
+    if (wanted("import")) {
         QFile f(work.filePath(QStringLiteral("SVT_LOC1.dat")));
         f.open(QIODevice::WriteOnly);
         f.write(locationFixture(132176));
@@ -147,7 +150,7 @@ int main(int argc, char** argv)
     }
 
     // MICR "view all".
-    {
+    if (wanted("micr")) {
         QFile f(work.filePath(QStringLiteral("MICR1.dat")));
         f.open(QIODevice::WriteOnly);
         f.write(micrFixture(66382));
@@ -171,7 +174,7 @@ int main(int argc, char** argv)
         report("micr search", measured, baseline, 1.5);
     }
     // Service-tax ranges, view all.
-    {
+    if (wanted("svt")) {
         const auto office = [](const QByteArray& code, int i) {
             return quoted(code) + ',' + quoted("FIXTURE OFFICE " + QByteArray::number(i)) + ',' + quoted("FIXTURE ADDRESS")
                    + ",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\xA6";

@@ -5,8 +5,12 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace qel {
 
@@ -138,9 +142,14 @@ QString GridModel::cellText(int dataRow, int col) const
 void GridModel::store(int dataRow, int col, const char* data, qsizetype length)
 {
     Cell& c = cell(dataRow, col);
-    c.offset = quint32(m_text.size());
+    const qsizetype at = m_text.size();
+    c.offset = quint32(at);
     c.length = quint32(length);
-    m_text.append(data, length);
+    if (at + length > m_text.capacity())
+        m_text.reserve(std::max<qsizetype>(2 * m_text.capacity(), at + length + 4096));
+    m_text.resize(at + length);
+    if (length > 0)
+        std::memcpy(m_text.data() + at, data, size_t(length));
 }
 
 void GridModel::setRows(int rows)
@@ -159,7 +168,7 @@ void GridModel::setRows(int rows)
         std::fill(m_cells.begin() + qsizetype(old) * m_cols, m_cells.end(), Cell{});
     m_rowCount = data;
     if (data == 0)
-        m_text.clear();   // nothing refers to the old texts any more
+        m_text.resize(0);   // nothing refers to the old texts any more; the space serves the next fill
     if (announce && data > old)
         endInsertRows();
     else if (announce)
@@ -196,6 +205,17 @@ void GridModel::setTextUtf8(int row, int col, const char* data, qsizetype length
     if (col < 0 || col >= m_cols || row < 1 || row > m_rowCount)
         return;
     store(row - 1, col, data, length);
+    if (m_redraw) {
+        const QModelIndex i = index(row - 1, col);
+        emit dataChanged(i, i, {Qt::DisplayRole});
+    }
+}
+
+void GridModel::setTextLike(int row, int col, int fromRow, int fromCol)
+{
+    if (col < 0 || col >= m_cols || fromCol < 0 || fromCol >= m_cols || row < 1 || row > m_rowCount || fromRow < 1 || fromRow > m_rowCount)
+        return;
+    cell(row - 1, col) = cell(fromRow - 1, fromCol);
     if (m_redraw) {
         const QModelIndex i = index(row - 1, col);
         emit dataChanged(i, i, {Qt::DisplayRole});
@@ -247,19 +267,81 @@ void GridModel::sortColumns(const QVector<int>& cols)
     if (cols.isEmpty() || m_rowCount < 2)
         return;
     const qsizetype n = m_rowCount, k = cols.size();
-    QVector<SortKey> keys;   // row r's key for cols[j] at r * k + j
-    keys.reserve(n * k);
-    for (int r = 0; r < n; ++r)
-        for (int c : cols)
-            keys << keyOf(m_text.constData() + cell(r, c).offset, cell(r, c).length);
+    // A column whose texts repeat (states, cities) is ranked first: its distinct texts are sorted
+    // once and every row gets the rank of its text, so that rows compare by integers. A column of
+    // mostly different texts (branch names) keeps one sort key per row instead.
+    std::vector<std::vector<quint32>> ranks(k);
+    std::vector<std::vector<SortKey>> direct(k);
+    std::vector<int> widths(k);   // bits of each ranked column's highest rank
+    int bits = 0;
+    for (qsizetype j = 0; j < k; ++j) {
+        std::unordered_map<std::string_view, quint32> index;
+        std::vector<std::string_view> distinct;
+        std::vector<quint32> rank(n);
+        const qsizetype limit = n / 4 + 16;
+        for (int r = 0; r < n && qsizetype(distinct.size()) <= limit; ++r) {
+            const Cell& c = cell(r, cols[j]);
+            const std::string_view text(m_text.constData() + c.offset, c.length);
+            const auto [it, added] = index.try_emplace(text, quint32(distinct.size()));
+            if (added)
+                distinct.push_back(text);
+            rank[r] = it->second;
+        }
+        if (qsizetype(distinct.size()) > limit) {
+            direct[j].reserve(n);
+            for (int r = 0; r < n; ++r)
+                direct[j].push_back(keyOf(m_text.constData() + cell(r, cols[j]).offset, cell(r, cols[j]).length));
+            bits = 65;   // not packable
+            continue;
+        }
+        std::vector<SortKey> keys;
+        keys.reserve(distinct.size());
+        for (const std::string_view& t : distinct)
+            keys.push_back(keyOf(t.data(), qsizetype(t.size())));
+        std::vector<quint32> byKey(distinct.size());
+        std::iota(byKey.begin(), byKey.end(), 0);
+        std::sort(byKey.begin(), byKey.end(), [&keys](quint32 a, quint32 b) { return compareKeys(keys[a], keys[b]) < 0; });
+        // Texts whose keys are equal ("abc", "ABC") share a rank.
+        std::vector<quint32> dense(distinct.size());
+        quint32 next = 0;
+        for (size_t i = 0; i < byKey.size(); ++i) {
+            if (i > 0 && compareKeys(keys[byKey[i - 1]], keys[byKey[i]]) != 0)
+                ++next;
+            dense[byKey[i]] = next;
+        }
+        for (quint32& v : rank)
+            v = dense[v];
+        ranks[j] = std::move(rank);
+        widths[j] = std::max(1, int(std::bit_width(next)));
+        bits += widths[j];
+    }
     QVector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&keys, k](int a, int b) {
-        for (qsizetype j = 0; j < k; ++j)
-            if (const int d = compareKeys(keys[a * k + j], keys[b * k + j]))
-                return d < 0;
-        return false;
-    });
+    if (bits <= 64) {
+        // All ranks packed into one number per row; equal numbers keep their rows' order.
+        std::vector<std::pair<quint64, int>> packed(n);
+        for (int r = 0; r < n; ++r) {
+            quint64 v = 0;
+            for (qsizetype j = 0; j < k; ++j)
+                v = (widths[j] >= 64 ? 0 : v << widths[j]) | ranks[j][r];
+            packed[r] = {v, r};
+        }
+        std::sort(packed.begin(), packed.end());
+        for (int r = 0; r < n; ++r)
+            order[r] = packed[r].second;
+    } else {
+        std::stable_sort(order.begin(), order.end(), [&ranks, &direct, k](int a, int b) {
+            for (qsizetype j = 0; j < k; ++j) {
+                if (!direct[j].empty()) {
+                    if (const int d = compareKeys(direct[j][a], direct[j][b]))
+                        return d < 0;
+                } else if (ranks[j][a] != ranks[j][b]) {
+                    return ranks[j][a] < ranks[j][b];
+                }
+            }
+            return false;
+        });
+    }
     if (m_redraw)
         emit layoutAboutToBeChanged();
     QVector<Cell> sorted;

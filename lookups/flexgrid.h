@@ -25,6 +25,9 @@ public:
     void setText(int row, int col, const QString& value);
     // The same for text already in UTF-8, as the database returns it.
     void setTextUtf8(int row, int col, const char* data, qsizetype length);
+    // Gives a cell the text of another data cell without storing it again (texts are never
+    // changed in place, so the two stay independent).
+    void setTextLike(int row, int col, int fromRow, int fromCol);
     void setAlignment(int col, Qt::Alignment a);
     void setHeaderBold(int col, bool bold);
     void setDataFontScale(int col, double scale);   // 1.0: the grid's own size
@@ -92,6 +95,7 @@ public:
     QString textMatrix(int row, int col) const { return m_model.text(row, col); }
     void setTextMatrix(int row, int col, const QString& v) { m_model.setText(row, col, v); }
     void setTextMatrixUtf8(int row, int col, QByteArrayView v) { m_model.setTextUtf8(row, col, v.data(), v.size()); }
+    void setTextMatrixLike(int row, int col, int fromRow, int fromCol) { m_model.setTextLike(row, col, fromRow, fromCol); }
     int row() const;   // the current row; 0 for the header or nothing
     void setRow(int row);
     bool colHidden(int col) const { return isColumnHidden(col); }

@@ -111,7 +111,7 @@ protected:
             for (; !rs.eof(); rs.moveNext()) {
                 const QByteArray k = codeKey(rs.raw(key), m_key);
                 if (!m_offices[t].contains(k))   // the first record of a code, as a query would return it
-                    m_offices[t].insert(k, rs.raw(nm).toByteArray() + ", " + rs.raw(addr).toByteArray());
+                    m_offices[t].insert(k, {rs.raw(nm).toByteArray() + ", " + rs.raw(addr).toByteArray(), 0});
             }
         }
     }
@@ -129,10 +129,17 @@ protected:
         vsf->setTextMatrixUtf8(row, 5, com);
         vsf->setTextMatrixUtf8(row, 6, div);
         vsf->setTextMatrixUtf8(row, 7, rng);
+        // An office's text is stored in the grid once; its other rows share that cell's text.
         const auto office = [&](int col, int table, QByteArrayView code) {
-            const auto it = m_offices[table].constFind(codeKey(code, m_key));
-            if (it != m_offices[table].constEnd())
-                vsf->setTextMatrixUtf8(row, col, *it);
+            const auto it = m_offices[table].find(codeKey(code, m_key));
+            if (it == m_offices[table].end())
+                return;
+            if (it->row > 0) {
+                vsf->setTextMatrixLike(row, col, it->row, col);
+            } else {
+                vsf->setTextMatrixUtf8(row, col, it->text);
+                it->row = row;
+            }
         };
         if (!rng.isEmpty())
             office(8, 1, r);
@@ -144,7 +151,11 @@ protected:
 
 private:
     QString m_tables[4];
-    QHash<QByteArray, QByteArray> m_offices[4];   // code -> "name, address", UTF-8
+    struct Office {
+        QByteArray text;   // "name, address", UTF-8
+        int row;           // the grid row that first received it in this fill, 0 before
+    };
+    QHash<QByteArray, Office> m_offices[4];       // by code
     int m_rngField = -2;                          // not looked up yet
     QByteArray m_key;
 };

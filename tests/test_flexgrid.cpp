@@ -66,6 +66,36 @@ private slots:
         QCOMPARE(col(g, 2), (QStringList{"3", "0", "1", "9", "2"}));
     }
 
+    void manyKeysMixRepeatingAndDistinctColumns()
+    {
+        // Repeating columns are ranked, mostly-distinct ones compared directly; the order must be
+        // the same either way, with ties in their earlier order.
+        FlexGrid g;
+        g.setCols(4);
+        const int n = 600;
+        g.setRows(n + 1);
+        QList<QStringList> rows;
+        for (int i = 0; i < n; ++i) {
+            const QStringList r{QStringLiteral("state %1").arg((i * 7) % 5), i % 3 ? QStringLiteral("City") : QStringLiteral("CITY"),
+                                QString::number((i * 37) % 211), QString::number(i)};
+            rows << r;
+            for (int c = 0; c < 4; ++c)
+                g.setTextMatrix(i + 1, c, r[c]);
+        }
+        g.sortColumns({0, 1, 2});
+        std::stable_sort(rows.begin(), rows.end(), [](const QStringList& a, const QStringList& b) {
+            if (a[0].toUpper() != b[0].toUpper())
+                return a[0].toUpper() < b[0].toUpper();
+            if (a[1].toUpper() != b[1].toUpper())
+                return a[1].toUpper() < b[1].toUpper();
+            return a[2].toInt() < b[2].toInt();
+        });
+        QStringList expected;
+        for (const auto& r : rows)
+            expected << r[3];
+        QCOMPARE(col(g, 3), expected);
+    }
+
     void autoSizeMeasuresTheLongestTextsOnly()
     {
         FlexGrid g;
