@@ -8,6 +8,8 @@
 #include "verify/pantancommon.h"
 #include <QLabel>
 #include <QRadioButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace qel;
@@ -76,6 +78,27 @@ private slots:
         QCOMPARE(pantan::UrlEncode(QStringLiteral("az.-*()!'~09")), QStringLiteral("az.-*()!'~09"));
         QCOMPARE(pantan::UrlEncode(QStringLiteral("\t\u00e9\u20ac\u4e2d")), QStringLiteral("%09%E9%80%3F"));   // code page bytes; "?" outside it
         QCOMPARE(pantan::serviceCode(QStringLiteral("pan:ABCDE1234F")), QString());   // the prefix is case-sensitive
+    }
+
+    void captchaFileFailures()
+    {
+        QTemporaryDir tmp;
+        frmPANTAN_N d;
+        // Something that cannot be deleted stands where the file goes.
+        const QString blocked = tmp.path() + QStringLiteral("/123.bmp");
+        QVERIFY(QDir().mkpath(blocked + QStringLiteral("/inside")));
+        QCOMPARE(d.SaveCaptchaFile(blocked), QStringLiteral("Failed to Delete Existing Temporary File."));
+        QCOMPARE(d.SaveCaptchaFile(tmp.path() + QStringLiteral("/missing/1.bmp")), QStringLiteral("Failed to Create ActiveX Component Object [AS]."));
+        // A read-only leftover is replaced.
+        const QString old = tmp.path() + QStringLiteral("/7.bmp");
+        {
+            QFile f(old);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("old");
+        }
+        QFile::setPermissions(old, QFileDevice::ReadOwner);
+        QCOMPARE(d.SaveCaptchaFile(old), QString());
+        QCOMPARE(QFileInfo(old).size(), 0);
     }
 
     void assessmentYearTurnsOnFirstApril()
