@@ -5,7 +5,6 @@
 #include "component/windowregistry.h"
 #include "verify/pantancommon.h"
 #include "verify/webdriver.h"
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFrame>
@@ -74,7 +73,7 @@ return '';
 )JS";
 } // namespace
 
-frmPANTAN::frmPANTAN(QWidget* parent) : QDialog(parent)
+frmPANTAN::frmPANTAN(QWidget* parent) : PanTanDialog(parent)
 {
     setObjectName(QStringLiteral("frmPANTAN"));
     setWindowTitle(QStringLiteral("PAN/TAN Verification"));
@@ -120,10 +119,10 @@ frmPANTAN::frmPANTAN(QWidget* parent) : QDialog(parent)
 
     v->addWidget(Frame1);
     v->addWidget(Frame2);
-    connect(cmdcancel, &QPushButton::clicked, this, [this] { cmdcancel->setProperty("Tag", QStringLiteral("Y")); });
+    // Both cancel buttons: the wait frame's stops a wait, the captcha frame's asks first.
+    connect(cmdcancel, &QPushButton::clicked, this, &frmPANTAN::cancel);
     connect(cmdok, &QPushButton::clicked, this, &frmPANTAN::cmdok_Click);
-    connect(cmdcan, &QPushButton::clicked, this, &frmPANTAN::askCancel);
-    cmdcancel->setProperty("Tag", QString());
+    connect(cmdcan, &QPushButton::clicked, this, &frmPANTAN::cancel);
     showFrame(1);
 }
 
@@ -133,57 +132,12 @@ frmPANTAN::~frmPANTAN()
         browser->quit();
 }
 
-void frmPANTAN::InitData(QObject* cls)
-{
-    ClsObj = qobject_cast<ClsMain*>(cls);
-    if (ClsObj)
-        ClsObj->Resize_For_Resolution(this, false);
-}
-
-bool frmPANTAN::waitingForCode() const { return Frame2->isVisible() && !m_running; }
-
-QString frmPANTAN::status() const { return ClsObj ? ClsObj->PANTAN_Status() : QString(); }
-void frmPANTAN::setStatus(const QString& s)
-{
-    if (ClsObj)
-        ClsObj->setPANTAN_Status(s);
-}
+bool frmPANTAN::waitingForCode() const { return Frame2->isVisible() && !running(); }
 
 void frmPANTAN::showFrame(int which)
 {
     Frame1->setVisible(which == 1);
     Frame2->setVisible(which == 2);
-}
-
-void frmPANTAN::busy(bool on)
-{
-    if (on)
-        setCursor(Qt::BusyCursor);
-    else
-        unsetCursor();
-}
-
-void frmPANTAN::showEvent(QShowEvent* e)
-{
-    QDialog::showEvent(e);
-    if (m_first) {
-        m_first = false;
-        QTimer::singleShot(0, this, &frmPANTAN::firstActivation);
-    }
-}
-
-void frmPANTAN::firstActivation()
-{
-    const QString request = status();
-    m_code = serviceCode(request);
-    if (m_code.isEmpty()) {
-        setStatus(QStringLiteral("Invalid Parameter."));
-        done(0);
-        return;
-    }
-    m_id = request.mid(4);
-    setStatus(QString());
-    DOCUMENTCOMPLETE1();
 }
 
 QJsonObject frmPANTAN::page(bool* ok)
@@ -198,7 +152,7 @@ frmPANTAN::Wait frmPANTAN::waitFor(const std::function<int(const QJsonObject&)>&
         QEventLoop pause;
         QTimer::singleShot(50, &pause, &QEventLoop::quit);
         pause.exec();
-        if (!cmdcancel->property("Tag").toString().isEmpty() || !browser || !browser->running()) {
+        if (cancelRequested() || !browser || !browser->running()) {
             setStatus(QStringLiteral("Cancelled by User."));
             return Wait::Cancelled;
         }
@@ -224,13 +178,11 @@ frmPANTAN::Wait frmPANTAN::waitFor(const std::function<int(const QJsonObject&)>&
 
 void frmPANTAN::DOCUMENTCOMPLETE1()
 {
-    m_running = true;
-    cmdcancel->setProperty("Tag", QString());
+    begin();
     showFrame(1);
     // The browser is headless, so an earlier one is never left on screen: it simply goes.
     browser = std::make_unique<WebDriver>();
     lblpg->setText(QStringLiteral("Please Wait ..."));
-    busy(true);
     QCoreApplication::processEvents();
     if (!browser->start(configValue(QStringLiteral("Verify"), QStringLiteral("ChromeDriver"), QStringLiteral("/usr/bin/chromedriver")),
                         configValue(QStringLiteral("Verify"), QStringLiteral("Chromium"), QStringLiteral("/usr/bin/chromium")))) {
@@ -281,38 +233,28 @@ void frmPANTAN::SETPIC()
     QPixmap pic;
     if (!el.isEmpty())
         pic.loadFromData(browser->elementScreenshot(el));
-    if (pic.isNull()) {
-        if (status().isEmpty())
-            setStatus(QStringLiteral("Failed to Validate ") + kind(m_code) + u'.');
-        busy(false);
-        return endRun();
-    }
+    if (pic.isNull())
+        return endRun();   // "Failed to Validate", unless a result is already there
     PicImg->setPixmap(pic);
     PicImg->setFixedSize(pic.size());
-    m_running = false;
+    pause();
     txtcode->setFocus();
 }
 
 void frmPANTAN::cmdok_Click()
 {
-    if (m_running)   // the captcha is still being copied
+    if (running())   // the captcha is still being copied
         return;
-    if (txtcode->text().isEmpty()) {
-        MessageService::inform(this, QStringLiteral("Please Enter Code as shown in Image."));
-        txtcode->setFocus();
-        return;
-    }
-    DOCUMENTCOMPLETE2();
+    if (haveCode(txtcode))
+        DOCUMENTCOMPLETE2();
 }
 
 void frmPANTAN::DOCUMENTCOMPLETE2()
 {
     if (!browser)
         return;
-    m_running = true;
-    cmdcancel->setProperty("Tag", QString());
+    begin();
     showFrame(1);
-    busy(true);
     const QString X = kind(m_code);
     browser->execute(QString::fromLatin1(kFillScript),
                      QJsonArray{m_code, m_id, majorHead(m_id), assessmentStartYear(today()), dummyEmail(), txtcode->text()});
@@ -394,54 +336,7 @@ void frmPANTAN::CloseRegWindows()
 
 void frmPANTAN::endRun()
 {
-    if (status().isEmpty())
-        setStatus(QStringLiteral("Failed to Validate ") + kind(m_code) + u'.');
-    busy(false);
-    m_running = false;
-    done(0);
-}
-
-void frmPANTAN::askCancel()
-{
-    if (MessageService::ask(this, QStringLiteral("Do you really want to Cancel?"), MessageService::No)) {
-        setStatus(QStringLiteral("Cancelled by User."));
-        done(0);
-    }
-}
-
-void frmPANTAN::reject()
-{
-    if (Frame1->isVisible())
-        cmdcancel->setProperty("Tag", QStringLiteral("Y"));
-    else
-        askCancel();
-}
-
-void frmPANTAN::closeEvent(QCloseEvent* e)
-{
-    if (m_running) {
-        cmdcancel->setProperty("Tag", QStringLiteral("Y"));
-        e->ignore();
-        return;
-    }
-    e->accept();
-    done(0);
-}
-
-void frmPANTAN::keyPressEvent(QKeyEvent* e)
-{
-    if (e->key() == Qt::Key_Escape) {
-        reject();
-        return;
-    }
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
-            b->click();
-        else
-            focusNextChild();
-        return;
-    }
-    QDialog::keyPressEvent(e);
+    finish(status().isEmpty() ? QStringLiteral("Failed to Validate ") + kind(m_code) + u'.' : status());
 }
 
 namespace {

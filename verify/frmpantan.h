@@ -1,7 +1,6 @@
 #pragma once
-#include <QDialog>
+#include "verify/pantandialog.h"
 #include <QJsonObject>
-#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -12,32 +11,27 @@ class QPushButton;
 
 namespace qel {
 
-class ClsMain;
 class WebDriver;
 
 // The alternate way of verifying a PAN or TAN: a hidden browser walks the e-payment service's
 // pages as a person would, the captcha element's picture is copied into the dialog, and the
 // browser fills and submits the payment form with the typed code and reads the confirmation
 // page. Request and result travel through the facade's PANTAN_Status, as with frmPANTAN_N.
-class frmPANTAN : public QDialog {
+class frmPANTAN : public PanTanDialog {
     Q_OBJECT
 public:
     explicit frmPANTAN(QWidget* parent = nullptr);
     ~frmPANTAN() override;
 
-    Q_INVOKABLE void InitData(QObject* cls);
     Q_INVOKABLE void DOCUMENTCOMPLETE1();
     Q_INVOKABLE void SETPIC();
     Q_INVOKABLE void DOCUMENTCOMPLETE2();
     Q_INVOKABLE void CloseRegWindows();
 
-    bool waitingForCode() const;   // the captcha frame is up
+    bool waitingForCode() const override;   // the captcha frame is up and filled
 
 protected:
-    void showEvent(QShowEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    void reject() override;
+    void start() override { DOCUMENTCOMPLETE1(); }
 
 private:
     enum class Wait { Met, Cancelled, EndRun };
@@ -45,21 +39,11 @@ private:
     // that went away or a page the browser could not reach end the wait as well.
     Wait waitFor(const std::function<int(const QJsonObject& page)>& check, bool closeRegistration = false);
     QJsonObject page(bool* ok);
-    void firstActivation();
     void cmdok_Click();
-    void askCancel();
     void endRun();
     void showFrame(int which);
-    void busy(bool on);
-    QString status() const;
-    void setStatus(const QString& s);
 
-    QPointer<ClsMain> ClsObj;
     std::unique_ptr<WebDriver> browser;
-    QString m_code;
-    QString m_id;
-    bool m_first = true;
-    bool m_running = false;
 
     QFrame* Frame1;
     QLabel* lblpg;

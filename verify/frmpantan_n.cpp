@@ -5,7 +5,6 @@
 #include "netcfg/httprequest.h"
 #include "verify/pantancommon.h"
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -14,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTime>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace qel {
@@ -35,7 +33,7 @@ QString formAction(const QString& page, const QString& key)
 }
 } // namespace
 
-frmPANTAN_N::frmPANTAN_N(QWidget* parent) : QDialog(parent)
+frmPANTAN_N::frmPANTAN_N(QWidget* parent) : PanTanDialog(parent)
 {
     setObjectName(QStringLiteral("frmPANTAN_N"));
     setWindowTitle(QStringLiteral("PAN/TAN Verification"));
@@ -73,20 +71,11 @@ frmPANTAN_N::frmPANTAN_N(QWidget* parent) : QDialog(parent)
     v->addLayout(buttons);
     connect(cmdrefresh, &QPushButton::clicked, this, &frmPANTAN_N::STEP1);
     connect(cmdok, &QPushButton::clicked, this, &frmPANTAN_N::cmdok_Click);
-    connect(cmdcancel, &QPushButton::clicked, this, &frmPANTAN_N::cmdcancel_Click);
-
-    cmdcancel->setProperty("Tag", QString());
+    connect(cmdcancel, &QPushButton::clicked, this, &frmPANTAN_N::cancel);
     ShowState(0);
 }
 
 frmPANTAN_N::~frmPANTAN_N() = default;
-
-void frmPANTAN_N::InitData(QObject* cls)
-{
-    ClsObj = qobject_cast<ClsMain*>(cls);
-    if (ClsObj)
-        ClsObj->Resize_For_Resolution(this, false);
-}
 
 void frmPANTAN_N::ShowState(int state)
 {
@@ -99,47 +88,13 @@ void frmPANTAN_N::ShowState(int state)
     cmdcancel->setVisible(code || wait);
 }
 
-void frmPANTAN_N::busy(bool on)
-{
-    if (on)
-        setCursor(Qt::BusyCursor);
-    else
-        unsetCursor();
-}
-
-void frmPANTAN_N::showEvent(QShowEvent* e)
-{
-    QDialog::showEvent(e);
-    if (m_first) {
-        m_first = false;
-        // After the window is up, so that it shows the wait state while the pages load.
-        QTimer::singleShot(0, this, &frmPANTAN_N::firstActivation);
-    }
-}
-
-void frmPANTAN_N::firstActivation()
-{
-    const QString request = ClsObj ? ClsObj->PANTAN_Status() : QString();
-    m_code = serviceCode(request);
-    if (m_code.isEmpty()) {
-        if (ClsObj)
-            ClsObj->setPANTAN_Status(QStringLiteral("Invalid Parameter."));
-        done(0);
-        return;
-    }
-    m_id = request.mid(4);
-    if (ClsObj)
-        ClsObj->setPANTAN_Status(QString());
-    STEP1();
-}
-
 bool frmPANTAN_N::waitReply(const QString& cancelResult)
 {
     for (;;) {
         QCoreApplication::processEvents();
         if (WHR->WaitForResponse(1.0))
             return true;
-        if (cmdcancel->property("Tag").toString() == u"Y") {
+        if (cancelRequested()) {
             m_result = cancelResult;
             return false;
         }
@@ -157,10 +112,8 @@ void frmPANTAN_N::post(const QString& action)
 void frmPANTAN_N::STEP1()
 {
     m_result.clear();
-    m_running = true;
-    cmdcancel->setProperty("Tag", QString());
+    begin();
     lblpg->setText(QStringLiteral("Please Wait ..."));
-    busy(true);
     ShowState(1);
     QCoreApplication::processEvents();
 
@@ -194,7 +147,7 @@ void frmPANTAN_N::STEP1()
         m_result = QStringLiteral("Failed to Connect.");
         return endRun();
     }
-    if (cmdcancel->property("Tag").toString() == u"Y") {
+    if (cancelRequested()) {
         m_result = QStringLiteral("Cancelled by User.");
         return endRun();
     }
@@ -249,10 +202,10 @@ void frmPANTAN_N::STEP1()
         return endRun();
     }
     busy(false);
+    pause();
     txtcode->clear();
     ShowState(2);
     txtcode->setFocus();
-    m_running = false;
 }
 
 QString frmPANTAN_N::SaveCaptchaFile(const QString& path)
@@ -294,12 +247,8 @@ QString frmPANTAN_N::submission(const QString& code, const QDate& day) const
 
 void frmPANTAN_N::cmdok_Click()
 {
-    if (txtcode->text().isEmpty()) {
-        MessageService::inform(this, QStringLiteral("Please Enter Code as shown in Image."));
-        txtcode->setFocus();
-        return;
-    }
-    STEP2();
+    if (haveCode(txtcode))
+        STEP2();
 }
 
 void frmPANTAN_N::STEP2()
@@ -307,10 +256,8 @@ void frmPANTAN_N::STEP2()
     if (!WHR)
         return;
     m_result.clear();
-    m_running = true;
-    cmdcancel->setProperty("Tag", QString());
+    begin();
     lblpg->setText(QStringLiteral("Please Wait ..."));
-    busy(true);
     ShowState(3);
     QCoreApplication::processEvents();
 
@@ -322,7 +269,7 @@ void frmPANTAN_N::STEP2()
     const QString reply = WHR->ResponseText();
     if (reply.contains(QStringLiteral("Text does not match"), Qt::CaseInsensitive)) {
         busy(false);
-        m_running = false;
+        pause();
         MessageService::inform(this, QStringLiteral("Invalid Image Code."));
         ShowState(2);
         txtcode->setFocus();
@@ -350,59 +297,7 @@ void frmPANTAN_N::endRun()
         WHR->Abort();
         WHR.reset();
     }
-    busy(false);
-    m_running = false;
-    if (m_result.isEmpty())
-        m_result = QStringLiteral("Failed [Unknown Error].");
-    if (ClsObj)
-        ClsObj->setPANTAN_Status(m_result);
-    done(0);
-}
-
-void frmPANTAN_N::cmdcancel_Click()
-{
-    if (cmdok->isVisible()) {
-        if (MessageService::ask(this, QStringLiteral("Do you really want to Cancel?"), MessageService::No)) {
-            if (ClsObj)
-                ClsObj->setPANTAN_Status(QStringLiteral("Cancelled by User."));
-            done(0);
-        }
-        return;
-    }
-    // A running wait notices this within a second and ends the run.
-    cmdcancel->setProperty("Tag", QStringLiteral("Y"));
-}
-
-void frmPANTAN_N::reject() { cmdcancel_Click(); }
-
-void frmPANTAN_N::closeEvent(QCloseEvent* e)
-{
-    // While a request runs, closing the window stops it the way Cancel does; the run then ends
-    // the dialog with its result.
-    if (m_running) {
-        cmdcancel->setProperty("Tag", QStringLiteral("Y"));
-        e->ignore();
-        return;
-    }
-    // Closed from its title bar: no result, so the caller gets an empty answer.
-    e->accept();
-    done(0);
-}
-
-void frmPANTAN_N::keyPressEvent(QKeyEvent* e)
-{
-    if (e->key() == Qt::Key_Escape) {
-        cmdcancel_Click();
-        return;
-    }
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
-            b->click();
-        else
-            focusNextChild();
-        return;
-    }
-    QDialog::keyPressEvent(e);
+    finish(m_result.isEmpty() ? QStringLiteral("Failed [Unknown Error].") : m_result);
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #pragma once
-#include <QDialog>
-#include <QPointer>
+#include "verify/pantandialog.h"
 #include <memory>
 
 class QLabel;
@@ -9,20 +8,18 @@ class QPushButton;
 
 namespace qel {
 
-class ClsMain;
 class HttpRequest;
 
 // Verifies a PAN or TAN by walking the e-payment service's pages with its own requests: the
 // payment form's action, the challan page with its captcha, then the dummy payment form with
 // the typed code, whose confirmation page names the holder. The request comes in and the one
 // result text goes out through the facade's PANTAN_Status.
-class frmPANTAN_N : public QDialog {
+class frmPANTAN_N : public PanTanDialog {
     Q_OBJECT
 public:
     explicit frmPANTAN_N(QWidget* parent = nullptr);
     ~frmPANTAN_N() override;
 
-    Q_INVOKABLE void InitData(QObject* cls);
     Q_INVOKABLE void STEP1();   // up to the captcha on screen
     Q_INVOKABLE void STEP2();   // the submission and its answer
 
@@ -30,17 +27,13 @@ public:
     QString submission(const QString& code, const QDate& day) const;
     QString SaveCaptchaFile(const QString& path);
     int state() const { return m_state; }
+    bool waitingForCode() const override { return m_state == 2; }
 
 protected:
-    void showEvent(QShowEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    void reject() override;   // Escape
+    void start() override { STEP1(); }
 
 private:
     void ShowState(int state);
-    void firstActivation();
-    void cmdcancel_Click();
     void cmdok_Click();
     // Waits for the reply in one-second steps; false (the result set to cancelResult) once the
     // user cancelled.
@@ -48,15 +41,9 @@ private:
     // Posts to the base address: the part of action before "?" is the page, the rest the body.
     void post(const QString& action);
     void endRun();
-    void busy(bool on);
 
-    QPointer<ClsMain> ClsObj;
     std::unique_ptr<HttpRequest> WHR;
-    QString m_code;        // "280" PAN, "281" TAN
-    QString m_id;          // the identifier
     QString m_result;
-    bool m_first = true;
-    bool m_running = false;
     int m_state = 0;
 
     QLabel* ImgCap;

@@ -1,0 +1,62 @@
+#pragma once
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+class QLineEdit;
+
+namespace qel {
+
+class ClsMain;
+
+// What the two verification dialogs share: the request they take from the facade's
+// PANTAN_Status and the result they leave there, the first activation that starts the run, the
+// cancel request that a running wait polls, and the keys and closing rules.
+class PanTanDialog : public QDialog {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void InitData(QObject* cls);
+    // Whether the captcha is up and the dialog waits for the user's code.
+    virtual bool waitingForCode() const = 0;
+
+protected:
+    explicit PanTanDialog(QWidget* parent);
+
+    // Runs once, after the window is up, with the service code and identifier of a valid request.
+    virtual void start() = 0;
+
+    // A run: begin() before its first request; finish() stores the result and closes.
+    void begin();
+    void finish(const QString& result);
+    void pause() { m_running = false; }   // waiting for the user
+    bool running() const { return m_running; }
+    bool cancelRequested() const { return m_cancel; }   // the tag of cmdcancel is "Y"
+
+    // Cancel, Escape: while a run waits, asks it to stop (it ends within one pass of its wait);
+    // at the captcha, asks the user and closes with "Cancelled by User." on Yes.
+    void cancel();
+    // Ok with an empty code box: says what is wanted, focuses the box and answers false.
+    bool haveCode(QLineEdit* box);
+
+    QString status() const;
+    void setStatus(const QString& s);
+    void busy(bool on);
+
+    void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+    QPointer<ClsMain> ClsObj;
+    QString m_code;   // "280" for a PAN, "281" for a TAN
+    QString m_id;     // the identifier after the prefix
+
+private:
+    void firstActivation();
+
+    bool m_first = true;
+    bool m_running = false;
+    bool m_cancel = false;
+};
+
+} // namespace qel
