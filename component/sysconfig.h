@@ -11,6 +11,7 @@ namespace qel {
 //   [Settings] QELUPDCHK         1 lets the automatic update check run
 //   [Updates]  VersionAddress    address of the version-information file
 //              SiteName          the site named in the connection message
+//              TimeoutSeconds    a download that gets no answer for this long has failed
 //   [Verify]   BaseAddress       the e-payment service, up to and including "/etaxnew/"
 //              DummyEmail        e-mail address sent with the dummy payment form
 //              BankOption        the bank option value sent with the payment form

@@ -344,16 +344,20 @@ void frmmain::activated()
     // Once, after the window is up: the automatic check runs as the label's click would.
     m_autoCheckQueued = true;
     QTimer::singleShot(0, this, [this] {
+        const QPointer<frmmain> self(this);
         lblchkup_Click();
-        lblchkup->setProperty("Tag", QStringLiteral("N"));
+        if (self)
+            lblchkup->setProperty("Tag", QStringLiteral("N"));
     });
 }
 
 void frmmain::lblchkup_Click()
 {
+    const QPointer<frmmain> self(this);
     setCursor(Qt::BusyCursor);
     CHECKFORUPDATE();
-    unsetCursor();
+    if (self)   // the window may have been closed during the download
+        unsetCursor();
 }
 
 void frmmain::changeEvent(QEvent* e)

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QUrl>
 
 namespace qel {
@@ -93,7 +94,8 @@ void frmmain::DOWNLOAD(const QString& address, const QString& path)
     request.setUserAgent(QStringLiteral("QEL Check Updates"));
     request.setNoCache(true);
     request.SetProxy(HttpRequest::PreconfiguredProxy);
-    request.setTransferTimeout(configValue(QStringLiteral("Updates"), QStringLiteral("TimeoutSeconds"), QStringLiteral("30")).toInt() * 1000);
+    const int seconds = configValue(QStringLiteral("Updates"), QStringLiteral("TimeoutSeconds"), QStringLiteral("30")).toInt();
+    request.setTransferTimeout((seconds > 0 ? seconds : 30) * 1000);   // a site that never answers fails too
     request.Open(QStringLiteral("GET"), address, true);
     if (!request.Send())
         return;
@@ -133,7 +135,13 @@ void frmmain::CHECKFORUPDATE()
     }
     if (QFile::exists(local))
         return noUpdate();
+    // The download waits in a local event loop, in which the window may be closed and deleted.
+    const QPointer<frmmain> self(this);
     DOWNLOAD(versionAddress(), local);
+    if (!self) {
+        QFile::remove(local);
+        return;
+    }
     if (!QFile::exists(local))
         return noUpdate();
     QStringList rec;

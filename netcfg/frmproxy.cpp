@@ -1,6 +1,5 @@
 #include "netcfg/frmproxy.h"
 #include "component/clsmain.h"
-#include "component/errlog.h"
 #include "component/msgservice.h"
 #include "component/sysconfig.h"
 #include "component/usersettings.h"
