@@ -278,16 +278,20 @@ void GridModel::sortColumns(const QVector<int>& cols)
         std::unordered_map<std::string_view, quint32> index;
         std::vector<std::string_view> distinct;
         std::vector<quint32> rank(n);
+        // More distinct texts than a quarter of the rows, or than half of the first thousand
+        // (a column of names), and ranking would cost more than it saves.
         const qsizetype limit = n / 4 + 16;
-        for (int r = 0; r < n && qsizetype(distinct.size()) <= limit; ++r) {
+        bool tooMany = false;
+        for (int r = 0; r < n && !tooMany; ++r) {
             const Cell& c = cell(r, cols[j]);
             const std::string_view text(m_text.constData() + c.offset, c.length);
             const auto [it, added] = index.try_emplace(text, quint32(distinct.size()));
             if (added)
                 distinct.push_back(text);
             rank[r] = it->second;
+            tooMany = qsizetype(distinct.size()) > limit || (r == 1023 && distinct.size() > 512);
         }
-        if (qsizetype(distinct.size()) > limit) {
+        if (tooMany) {
             direct[j].reserve(n);
             for (int r = 0; r < n; ++r)
                 direct[j].push_back(keyOf(m_text.constData() + cell(r, cols[j]).offset, cell(r, cols[j]).length));
