@@ -26,7 +26,7 @@ EpaySim::EpaySim()
                                       .arg(served)
                                       .toLatin1()};
     };
-    pages[QStringLiteral("Captcha1Servlet")] = [](const Request&) { return Reply{Reply::Page, captchaPng(), "image/png"}; };
+    pages[QStringLiteral("Captcha1Servlet")] = [this](const Request&) { return Reply{Reply::Page, captchaPng(captchaText), "image/png"}; };
     pages[QStringLiteral("SubmitTdsn")] = [this](const Request& r) {
         if (r.field(QStringLiteral("captchaText")) != captchaText)
             return Reply{Reply::Page, "<html><body><font color=red>Text does not match. Please try again.</font></body></html>"};
@@ -51,12 +51,17 @@ QList<EpaySim::Request> EpaySim::requestsFor(const QString& page) const
     return out;
 }
 
-QByteArray EpaySim::captchaPng()
+QByteArray EpaySim::captchaPng(const QString& text)
 {
     QImage img(120, 40, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
     p.drawLine(0, 0, 120, 40);
+    QFont f = p.font();
+    f.setPixelSize(22);
+    f.setItalic(true);
+    p.setFont(f);
+    p.drawText(img.rect(), Qt::AlignCenter, text);
     p.end();
     QByteArray png;
     QBuffer buf(&png);

@@ -51,7 +51,7 @@ public:
     QString holderName = QStringLiteral("FIXTURE HOLDER &amp; CO");
     int served = 0;   // counts replies, so that every challan page carries a new key
 
-    static QByteArray captchaPng();
+    static QByteArray captchaPng(const QString& text);
     QList<Request> requestsFor(const QString& page) const;
 
 private:

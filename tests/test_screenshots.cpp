@@ -5,7 +5,11 @@
 #include <QScrollBar>
 #include "mainwin/frmmain.h"
 #include "refdata/resourcestore.h"
+#include "component/usersettings.h"
+#include "tests/epaysim.h"
 #include "tests/fixtures.h"
+#include "tests/usersim.h"
+#include "verify/frmpantan_n.h"
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
 #include <QTemporaryDir>
@@ -106,6 +110,33 @@ private slots:
         QVERIFY(test::child<QLabel>(d.get(), "lblStraightLine")->isVisible());
         QVERIFY(d->grab().save(outDir + QStringLiteral("/distance-dialog.png")));
         ResourceStore::setOverrideDir(resDir.path());
+    }
+
+    void verificationDialogAtTheCaptcha()
+    {
+        // Against the local stand-in of the payment service, as the verification tests use it.
+        test::EpaySim sim;
+        QTemporaryDir sys;
+        QFile ini(sys.path() + QStringLiteral("/QELCONFIG.INI"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[Verify]\nBaseAddress=%1\n").arg(sim.base()).toUtf8());
+        ini.close();
+        const QByteArray oldSys = qgetenv("QELREFDESK_SYSTEM_DIR");
+        qputenv("QELREFDESK_SYSTEM_DIR", sys.path().toUtf8());
+        UserSettings::put(QStringLiteral("VoxWHR"), QStringLiteral("ProxySettings"), QStringLiteral("ProxyOpt"), QStringLiteral("0"));
+        test::Messages answers;
+        test::ScriptedUser user;
+        bool saved = false;
+        user.when([] { auto* d = qobject_cast<frmPANTAN_N*>(test::shownWindow(QStringLiteral("frmPANTAN_N"))); return d && d->state() == 2; },
+                  [&] {
+                      QWidget* d = test::shownWindow(QStringLiteral("frmPANTAN_N"));
+                      d->findChild<QLineEdit*>(QStringLiteral("txtcode"))->setText(QStringLiteral("K7Q"));
+                      saved = d->grab().save(outDir + QStringLiteral("/verification-dialog.png"));
+                      test::click(QStringLiteral("frmPANTAN_N"), "cmdcancel");
+                  });
+        QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Cancelled by User."));
+        QVERIFY(saved);
+        qputenv("QELREFDESK_SYSTEM_DIR", oldSys);
     }
 
     void mainWindow()
