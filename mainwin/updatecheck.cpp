@@ -1,5 +1,6 @@
 // The main window's update check.
 #include "component/clsmain.h"
+#include "component/files.h"
 #include "component/msgservice.h"
 #include "component/sysconfig.h"
 #include "mainwin/frmmain.h"
@@ -99,8 +100,7 @@ void frmmain::DOWNLOAD(const QString& address, const QString& path)
     request.Open(QStringLiteral("GET"), address, true);
     if (!request.Send())
         return;
-    while (!request.WaitForResponse(1.0)) {
-    }
+    request.waitForCompletion();
     if (request.failed())
         return;
     // Whatever the server sent is the file; the caller judges by its existence.
@@ -129,11 +129,7 @@ void frmmain::CHECKFORUPDATE()
             MessageService::inform(this, QStringLiteral("Either you are not connected to Internet or Could not connect to ") + siteName());
     };
 
-    if (QFile::exists(local)) {
-        QFile::setPermissions(local, QFile::permissions(local) | QFileDevice::WriteOwner);
-        QFile::remove(local);
-    }
-    if (QFile::exists(local))
+    if (!removeFile(local))
         return noUpdate();
     // The download waits in a local event loop, in which the window may be closed and deleted.
     const QPointer<frmmain> self(this);

@@ -11,7 +11,8 @@ namespace qel {
 
 HttpRequest::HttpRequest(QObject* parent) : QObject(parent)
 {
-    // Cookies of one exchange stay with its request object, as the service's session needs them.
+    // Redirects are followed, as a browser would; the cookies of one exchange stay with its
+    // request object (its own access manager), as the service's session needs them.
     m_nam.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }
 
@@ -64,11 +65,7 @@ void HttpRequest::SetRequestHeader(const QString& name, const QString& value)
 
 bool HttpRequest::Send(const QByteArray& body)
 {
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-        m_reply->deleteLater();
-    }
+    Abort();
     m_body.clear();
     m_contentType.clear();
     m_done = false;
@@ -133,6 +130,12 @@ bool HttpRequest::WaitForResponse(double seconds)
     timer.start(int(seconds * 1000));
     loop.exec();
     return m_done;
+}
+
+void HttpRequest::waitForCompletion()
+{
+    while (!WaitForResponse(1.0) && m_reply) {
+    }
 }
 
 QString HttpRequest::ResponseText() const

@@ -35,6 +35,9 @@ public:
     Q_INVOKABLE bool Send(const QByteArray& body = QByteArray());
     // Waits up to the given time; true once the reply is complete.
     Q_INVOKABLE bool WaitForResponse(double seconds);
+    // Waits until the reply is complete, for callers with nothing to do meanwhile; the transfer
+    // timeout bounds the wait.
+    void waitForCompletion();
     Q_INVOKABLE QString ResponseText() const;
     Q_INVOKABLE QByteArray ResponseBody() const { return m_body; }
     Q_INVOKABLE void Abort();

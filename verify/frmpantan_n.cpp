@@ -1,5 +1,6 @@
 #include "verify/frmpantan_n.h"
 #include "component/clsmain.h"
+#include "component/files.h"
 #include "component/msgservice.h"
 #include "component/windowregistry.h"
 #include "netcfg/httprequest.h"
@@ -20,17 +21,9 @@ namespace qel {
 using namespace pantan;
 
 namespace {
-// The form action that a search key starts (the key's first eight characters are `action="`),
-// up to the next double quote.
-QString formAction(const QString& page, const QString& key)
-{
-    const int at = page.indexOf(key, 0, Qt::CaseInsensitive);
-    if (at < 0)
-        return QString();
-    const int from = at + 8;
-    const int end = page.indexOf(u'"', from);
-    return end < 0 ? page.mid(from) : page.mid(from, end - from);
-}
+// A form action: the search key's text after its first eight characters (`action="`), to the
+// next double quote.
+QString formAction(const QString& page, const QString& key) { return valueAfter(page, key, 8); }
 } // namespace
 
 frmPANTAN_N::frmPANTAN_N(QWidget* parent) : PanTanDialog(parent)
@@ -210,12 +203,8 @@ void frmPANTAN_N::STEP1()
 
 QString frmPANTAN_N::SaveCaptchaFile(const QString& path)
 {
-    if (QFile::exists(path)) {
-        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-        QFile::remove(path);
-        if (QFile::exists(path))
-            return QStringLiteral("Failed to Delete Existing Temporary File.");
-    }
+    if (!removeFile(path))
+        return QStringLiteral("Failed to Delete Existing Temporary File.");
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return QStringLiteral("Failed to Create ActiveX Component Object [AS].");

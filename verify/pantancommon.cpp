@@ -96,13 +96,13 @@ QString UrlEncode(const QString& text)
     return out;
 }
 
-QString valueAfter(const QString& page, const QString& key)
+QString valueAfter(const QString& page, const QString& key, qsizetype skip)
 {
-    const int at = page.indexOf(key, 0, Qt::CaseInsensitive);
+    const qsizetype at = page.indexOf(key, 0, Qt::CaseInsensitive);
     if (at < 0)
         return QString();
-    const int from = at + key.size();
-    const int end = page.indexOf(u'"', from);
+    const qsizetype from = at + (skip < 0 ? key.size() : skip);
+    const qsizetype end = page.indexOf(u'"', from);
     return end < 0 ? page.mid(from) : page.mid(from, end - from);
 }
 

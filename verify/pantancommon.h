@@ -33,8 +33,9 @@ int timeoutMs();
 QString DecodeHtml(const QString& text);
 QString UrlEncode(const QString& text);
 
-// The text of page from right after the whole key up to the next double quote, found ignoring
-// case and taken with its case kept; empty when the key is not there.
-QString valueAfter(const QString& page, const QString& key);
+// The text of page from right after the key up to the next double quote, found ignoring case
+// and taken with its case kept; empty when the key is not there. With skip, the text starts
+// that many characters into the key instead (a form action keeps the part after `action="`).
+QString valueAfter(const QString& page, const QString& key, qsizetype skip = -1);
 
 } // namespace qel::pantan

@@ -5,10 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkProxy>
-#include <QNetworkReply>
 #include <QTcpServer>
-#include <QThread>
 #include <QTimer>
 
 namespace qel {
@@ -29,7 +26,7 @@ int freePort()
 WebDriver::WebDriver()
 {
     // Local traffic only: never through a proxy.
-    m_nam.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+    m_http.SetProxy(HttpRequest::DirectConnection);
 }
 
 WebDriver::~WebDriver() { quit(); }
@@ -40,26 +37,19 @@ QJsonValue WebDriver::command(const QByteArray& method, const QString& path, con
         *ok = false;
     if (!m_port)
         return {};
-    QNetworkRequest req(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path)));
-    req.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json; charset=utf-8"));
-    req.setTransferTimeout(timeoutMs);
+    m_http.setTransferTimeout(timeoutMs);
+    m_http.Open(QString::fromLatin1(method), QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path), true);
+    m_http.SetRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/json; charset=utf-8"));
     QByteArray data;
     if (method == "POST")
         data = body.isObject() ? QJsonDocument(body.toObject()).toJson(QJsonDocument::Compact) : QByteArray("{}");
-    QNetworkReply* reply = m_nam.sendCustomRequest(req, method, data);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    const QByteArray answer = reply->readAll();
-    const bool transport = reply->error() != QNetworkReply::NoError && !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    const QString transportError = reply->errorString();
-    reply->deleteLater();
-    if (transport) {
-        m_error = transportError;
+    m_http.Send(data);
+    m_http.waitForCompletion();
+    if (m_http.failed()) {
+        m_error = m_http.errorText();
         return {};
     }
-    const QJsonValue value = QJsonDocument::fromJson(answer).object().value(QStringLiteral("value"));
+    const QJsonValue value = QJsonDocument::fromJson(m_http.ResponseBody()).object().value(QStringLiteral("value"));
     if (value.isObject() && value.toObject().contains(QStringLiteral("error"))) {
         m_error = value.toObject().value(QStringLiteral("message")).toString();
         return value;

@@ -1,7 +1,7 @@
 #pragma once
+#include "netcfg/httprequest.h"
 #include <QByteArray>
 #include <QJsonValue>
-#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -42,7 +42,7 @@ public:
 private:
     QJsonValue command(const QByteArray& method, const QString& path, const QJsonValue& body, bool* ok, int timeoutMs = 30000);
 
-    QNetworkAccessManager m_nam;
+    HttpRequest m_http;   // one command at a time
     std::unique_ptr<QProcess> m_driver;
     std::unique_ptr<QTemporaryDir> m_profile;
     int m_port = 0;
