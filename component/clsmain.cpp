@@ -11,7 +11,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWidget>
-#include <memory>
 
 namespace qel {
 
@@ -168,26 +167,28 @@ void ClsMain::ImportResFlData(const QString& Tb, int Id, const QString& Typ)
         importer()(*this, Tb, Id, Typ);
 }
 
-void ClsMain::SetProxyForWHR(QObject* WHR)
+std::unique_ptr<QWidget> ClsMain::proxyDialog(const char* procedure)
 {
     std::unique_ptr<QWidget> w(WindowRegistry::create(QStringLiteral("frmProxy")));
-    if (!w) {
-        ErrHandler(this, QStringLiteral("ClsMain"), "SETPROXYFORWHR").fail(429, QStringLiteral("frmProxy is not available"), QStringLiteral("ClsMain"));
-        return;
-    }
-    QMetaObject::invokeMethod(w.get(), "InitData", Q_ARG(QObject*, this));
-    QMetaObject::invokeMethod(w.get(), "SetProxyForWH", Q_ARG(QObject*, WHR));
+    if (!w)
+        ErrHandler(this, QStringLiteral("ClsMain"), procedure).fail(429, QStringLiteral("frmProxy is not available"), QStringLiteral("ClsMain"));
+    else
+        QMetaObject::invokeMethod(w.get(), "InitData", Q_ARG(QObject*, this));
+    return w;
+}
+
+void ClsMain::SetProxyForWHR(QObject* WHR)
+{
+    if (const auto w = proxyDialog("SETPROXYFORWHR"))
+        QMetaObject::invokeMethod(w.get(), "SetProxyForWH", Q_ARG(QObject*, WHR));
 }
 
 bool ClsMain::GetProxyForWHR(QObject* OwnFrm)
 {
     m_AltProxySett = false;
-    std::unique_ptr<QWidget> w(WindowRegistry::create(QStringLiteral("frmProxy")));
-    if (!w) {
-        ErrHandler(this, QStringLiteral("ClsMain"), "GETPROXYFORWHR").fail(429, QStringLiteral("frmProxy is not available"), QStringLiteral("ClsMain"));
+    const auto w = proxyDialog("GETPROXYFORWHR");
+    if (!w)
         return false;
-    }
-    QMetaObject::invokeMethod(w.get(), "InitData", Q_ARG(QObject*, this));
     if (auto* owner = qobject_cast<QWidget*>(OwnFrm))
         w->setParent(owner, w->windowFlags() | Qt::Dialog);
     if (auto* d = qobject_cast<QDialog*>(w.get()))

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <memory>
 #include "component/strarray.h"
 #include "db/connection.h"
 #include "db/dberror.h"
@@ -86,6 +87,8 @@ private:
     // dialog by name, InitData, LoadData, show it modally, copy the slots into InArr.
     void runLookup(const char* dialog, bool needsDb, int upperBound, StrArray* InArr,
                    const std::function<void(QObject*)>& loadData);
+    // A frmProxy, loaded and given InitData; logs under procedure when there is none.
+    std::unique_ptr<QWidget> proxyDialog(const char* procedure);
 
     bool m_AltProxySett = false;
     QString m_PANTAN_Status;
