@@ -4,7 +4,6 @@
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
 #include "tests/usersim.h"
-#include "verify/frmpantan.h"
 #include "verify/pantancommon.h"
 #include <QFileInfo>
 #include <QLabel>
@@ -14,19 +13,6 @@ using namespace qel;
 using namespace qel::test;
 
 namespace {
-frmPANTAN* browserDialog() { return qobject_cast<frmPANTAN*>(shownWindow(QStringLiteral("frmPANTAN"))); }
-bool waitingForCode()
-{
-    auto* d = browserDialog();
-    return d && d->waitingForCode();
-}
-void typeCode(const QString& code)
-{
-    QWidget* d = browserDialog();
-    d->findChild<QLineEdit*>(QStringLiteral("txtcode"))->setText(code);
-    d->findChild<QPushButton*>(QStringLiteral("cmdok"))->click();
-}
-
 // Pages in the manner of the e-payment service, for a real browser: the challan choice submits
 // the first form, the challan form posts the payment, the answer is a confirmation or an error.
 void browserPages(EpaySim& sim)
@@ -88,9 +74,7 @@ class TestBrowserVerify : public QObject {
 
     void configure(const QString& extra = QString())
     {
-        QFile ini(sysdir.path() + QStringLiteral("/QELCONFIG.INI"));
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(QStringLiteral("[Verify]\nBaseAddress=%1\n%2").arg(sim->base(), extra).toUtf8());
+        QVERIFY(writeSystemConfig(sysdir.path(), QStringLiteral("[Verify]\nBaseAddress=%1\n%2").arg(sim->base(), extra)));
     }
     static void needBrowser()
     {
@@ -100,7 +84,7 @@ class TestBrowserVerify : public QObject {
     QString verifyTyping(const QString& request)
     {
         ScriptedUser user;
-        user.when(waitingForCode, [this] { typeCode(sim->captchaText); });
+        user.when(verifierWaitsForCode, [this] { typeCode(sim->captchaText); });
         return cls.GetPanTanName(request);
     }
 
@@ -138,8 +122,8 @@ private slots:
         pantan::setToday([] { return QDate(2024, 3, 31); });
         QSize captcha;
         ScriptedUser user;
-        user.when(waitingForCode, [&] {
-            captcha = browserDialog()->findChild<QLabel*>(QStringLiteral("PicImg"))->pixmap().size();
+        user.when(verifierWaitsForCode, [&] {
+            captcha = shownVerifier()->findChild<QLabel*>(QStringLiteral("PicImg"))->pixmap().size();
             typeCode(sim->captchaText);
         });
         // The page holds the name escaped once more; the dialog decodes what the browser shows.
@@ -177,8 +161,8 @@ private slots:
         needBrowser();
         Messages msgs;
         ScriptedUser user;
-        user.when(waitingForCode, [] { typeCode(QStringLiteral("WRONG")); })
-            .when([&] { return waitingForCode() && msgs.seen.size() == 1; }, [this] { typeCode(sim->captchaText); });
+        user.when(verifierWaitsForCode, [] { typeCode(QStringLiteral("WRONG")); })
+            .when([&] { return verifierWaitsForCode() && msgs.seen.size() == 1; }, [this] { typeCode(sim->captchaText); });
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Valid PAN in Name of 'FIXTURE HOLDER & CO'."));
         QCOMPARE(msgs.seen, QStringList{QStringLiteral("Invalid Image Code.")});
         QCOMPARE(sim->requestsFor(QStringLiteral("tdsnontds.jsp")).size(), 2);   // a fresh browser, a fresh captcha

@@ -167,11 +167,7 @@ private slots:
             f.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1.part' && mv '%1.part' '%1'\n").arg(out).toUtf8());
         }
         QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        {
-            QFile ini(sysdir.path() + QStringLiteral("/QELCONFIG.INI"));
-            QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            ini.write(QStringLiteral("[Proxy]\nUtility=%1\n").arg(script).toUtf8());
-        }
+        QVERIFY(writeSystemConfig(sysdir.path(), QStringLiteral("[Proxy]\nUtility=%1\n").arg(script)));
         ScriptedUser user;
         user.when([] { return shownWindow(QStringLiteral("frmProxy")) != nullptr; },
                   [] {

@@ -9,7 +9,6 @@
 #include "tests/epaysim.h"
 #include "tests/fixtures.h"
 #include "tests/usersim.h"
-#include "verify/frmpantan_n.h"
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
 #include <QTemporaryDir>
@@ -117,17 +116,14 @@ private slots:
         // Against the local stand-in of the payment service, as the verification tests use it.
         test::EpaySim sim;
         QTemporaryDir sys;
-        QFile ini(sys.path() + QStringLiteral("/QELCONFIG.INI"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QStringLiteral("[Verify]\nBaseAddress=%1\n").arg(sim.base()).toUtf8());
-        ini.close();
+        QVERIFY(test::writeSystemConfig(sys.path(), QStringLiteral("[Verify]\nBaseAddress=%1\n").arg(sim.base())));
         const QByteArray oldSys = qgetenv("QELREFDESK_SYSTEM_DIR");
         qputenv("QELREFDESK_SYSTEM_DIR", sys.path().toUtf8());
         UserSettings::put(QStringLiteral("VoxWHR"), QStringLiteral("ProxySettings"), QStringLiteral("ProxyOpt"), QStringLiteral("0"));
         test::Messages answers;
         test::ScriptedUser user;
         bool saved = false;
-        user.when([] { auto* d = qobject_cast<frmPANTAN_N*>(test::shownWindow(QStringLiteral("frmPANTAN_N"))); return d && d->state() == 2; },
+        user.when(test::verifierWaitsForCode,
                   [&] {
                       QWidget* d = test::shownWindow(QStringLiteral("frmPANTAN_N"));
                       d->findChild<QLineEdit*>(QStringLiteral("txtcode"))->setText(QStringLiteral("K7Q"));

@@ -19,11 +19,9 @@ class TestUpdate : public QObject {
 
     void config(const QString& extra = QString(), const QString& address = QString())
     {
-        QFile ini(sysdir.path() + QStringLiteral("/QELCONFIG.INI"));
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(QStringLiteral("[Updates]\nVersionAddress=%1\nSiteName=fixture.site\nTimeoutSeconds=5\n%2")
-                      .arg(address.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/Updates/QELVerInf.Txt").arg(site->port()) : address, extra)
-                      .toUtf8());
+        QVERIFY(writeSystemConfig(
+            sysdir.path(), QStringLiteral("[Updates]\nVersionAddress=%1\nSiteName=fixture.site\nTimeoutSeconds=5\n%2")
+                               .arg(address.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/Updates/QELVerInf.Txt").arg(site->port()) : address, extra)));
     }
     void serve(const QByteArray& file)
     {

@@ -15,22 +15,6 @@
 using namespace qel;
 using namespace qel::test;
 
-namespace {
-// The verification dialog's display state, -1 while it is not shown.
-int verifierState()
-{
-    auto* d = qobject_cast<frmPANTAN_N*>(shownWindow(QStringLiteral("frmPANTAN_N")));
-    return d ? d->state() : -1;
-}
-
-void typeCode(const QString& code)
-{
-    QWidget* d = shownWindow(QStringLiteral("frmPANTAN_N"));
-    d->findChild<QLineEdit*>(QStringLiteral("txtcode"))->setText(code);
-    d->findChild<QPushButton*>(QStringLiteral("cmdok"))->click();
-}
-} // namespace
-
 class TestVerify : public QObject {
     Q_OBJECT
     QTemporaryDir sysdir;
@@ -39,15 +23,13 @@ class TestVerify : public QObject {
 
     void configure(const QString& base, int timeoutSeconds = 5)
     {
-        QFile ini(sysdir.path() + QStringLiteral("/QELCONFIG.INI"));
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(QStringLiteral("[Verify]\nBaseAddress=%1\nTimeoutSeconds=%2\n").arg(base).arg(timeoutSeconds).toUtf8());
+        QVERIFY(writeSystemConfig(sysdir.path(), QStringLiteral("[Verify]\nBaseAddress=%1\nTimeoutSeconds=%2\n").arg(base).arg(timeoutSeconds)));
     }
     // Runs one verification with a user who types the right code when the captcha shows.
     QString verifyTyping(const QString& request, const QString& code)
     {
         ScriptedUser user;
-        user.when([] { return verifierState() == 2; }, [code] { typeCode(code); });
+        user.when([] { return verifierWaitsForCode(); }, [code] { typeCode(code); });
         return cls.GetPanTanName(request);
     }
 
@@ -210,8 +192,8 @@ private slots:
             reply.body.replace("Text does not match", "TEXT DOES NOT MATCH");
             return reply;
         };
-        user.when([] { return verifierState() == 2; }, [] { typeCode(QStringLiteral("WRONG")); })
-            .when([&] { return verifierState() == 2 && msgs.seen.size() == 1; }, [this] { typeCode(sim->captchaText); });
+        user.when([] { return verifierWaitsForCode(); }, [] { typeCode(QStringLiteral("WRONG")); })
+            .when([&] { return verifierWaitsForCode() && msgs.seen.size() == 1; }, [this] { typeCode(sim->captchaText); });
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Valid PAN in Name of 'FIXTURE HOLDER & CO'."));
         QCOMPARE(msgs.seen, QStringList{QStringLiteral("Invalid Image Code.")});
         // The same form action both times, and no new captcha.
@@ -225,9 +207,9 @@ private slots:
     {
         Messages msgs;
         ScriptedUser user;
-        user.when([] { return verifierState() == 2; }, [] { typeCode(QString()); })
-            .when([] { return verifierState() == 2; }, [] { click(QStringLiteral("frmPANTAN_N"), "cmdrefresh"); })
-            .when([this] { return verifierState() == 2 && sim->requestsFor(QStringLiteral("Captcha1Servlet")).size() == 2; },
+        user.when([] { return verifierWaitsForCode(); }, [] { typeCode(QString()); })
+            .when([] { return verifierWaitsForCode(); }, [] { click(QStringLiteral("frmPANTAN_N"), "cmdrefresh"); })
+            .when([this] { return verifierWaitsForCode() && sim->requestsFor(QStringLiteral("Captcha1Servlet")).size() == 2; },
                   [this] { typeCode(sim->captchaText); });
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Valid PAN in Name of 'FIXTURE HOLDER & CO'."));
         QCOMPARE(msgs.seen, QStringList{QStringLiteral("Please Enter Code as shown in Image.")});
@@ -254,7 +236,7 @@ private slots:
         sim->pages[page] = [](const EpaySim::Request&) { return EpaySim::Reply{EpaySim::Reply::Hang, {}}; };
         ScriptedUser user;
         if (page == u"SubmitTdsn")
-            user.when([] { return verifierState() == 2; }, [this] { typeCode(sim->captchaText); });
+            user.when([] { return verifierWaitsForCode(); }, [this] { typeCode(sim->captchaText); });
         user.when([&] { return !sim->requestsFor(page).isEmpty(); }, [] { click(QStringLiteral("frmPANTAN_N"), "cmdcancel"); });
         QElapsedTimer t;
         t.start();
@@ -266,7 +248,7 @@ private slots:
     {
         Messages msgs(false);
         ScriptedUser user;
-        user.when([] { return verifierState() == 2; }, [] { click(QStringLiteral("frmPANTAN_N"), "cmdcancel"); })
+        user.when([] { return verifierWaitsForCode(); }, [] { click(QStringLiteral("frmPANTAN_N"), "cmdcancel"); })
             .when([&] { return msgs.seen.size() == 1; }, [&] { msgs.answerYes = true; click(QStringLiteral("frmPANTAN_N"), "cmdcancel"); });
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Cancelled by User."));
         QCOMPARE(msgs.seen, QStringList(2, QStringLiteral("Do you really want to Cancel?")));
@@ -322,7 +304,7 @@ private slots:
                       d->findChild<QLineEdit*>(QStringLiteral("txtport"))->setText(QString::number(sim->port()));
                       click(QStringLiteral("frmProxy"), "cmdok");
                   })
-            .when([] { return verifierState() == 2; }, [this] { typeCode(sim->captchaText); });
+            .when([] { return verifierWaitsForCode(); }, [this] { typeCode(sim->captchaText); });
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Valid PAN in Name of 'FIXTURE HOLDER & CO'."));
         QVERIFY(!sim->requests.isEmpty());
         for (const auto& r : sim->requests)

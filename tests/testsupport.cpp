@@ -58,6 +58,12 @@ void writeResource(const QString& dir, const QString& type, const QByteArray& by
     f.write(bytes);
 }
 
+bool writeSystemConfig(const QString& dir, const QString& ini)
+{
+    QFile f(dir + QStringLiteral("/QELCONFIG.INI"));
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(ini.toUtf8()) == ini.toUtf8().size();
+}
+
 } // namespace qel::test
 
 int main(int argc, char** argv)

@@ -24,5 +24,7 @@ std::unique_ptr<Connection> freshDatabase(const QString& name, const QString& ch
 QString scalar(Connection& db, const QString& sql);
 // Writes a resource file into dir as TYPE + "1.dat".
 void writeResource(const QString& dir, const QString& type, const QByteArray& bytes);
+// Writes the machine-wide configuration file QELCONFIG.INI into dir (the tests' system folder).
+bool writeSystemConfig(const QString& dir, const QString& ini);
 
 } // namespace qel::test

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include "verify/pantandialog.h"
 
 namespace qel::test {
 
@@ -56,6 +57,29 @@ inline void click(const QString& window, const char* button)
     if (QWidget* w = shownWindow(window))
         if (auto* b = w->findChild<QPushButton*>(QString::fromLatin1(button)))
             b->click();
+}
+
+// The verification dialog on screen, whichever of the two ways it is; nullptr when none is.
+inline PanTanDialog* shownVerifier()
+{
+    for (const char* name : {"frmPANTAN_N", "frmPANTAN"})
+        if (auto* d = qobject_cast<PanTanDialog*>(shownWindow(QString::fromLatin1(name))))
+            return d;
+    return nullptr;
+}
+
+inline bool verifierWaitsForCode()
+{
+    PanTanDialog* d = shownVerifier();
+    return d && d->waitingForCode();
+}
+
+// Types a code into the verification dialog's box and presses Ok.
+inline void typeCode(const QString& code)
+{
+    PanTanDialog* d = shownVerifier();
+    d->findChild<QLineEdit*>(QStringLiteral("txtcode"))->setText(code);
+    d->findChild<QPushButton*>(QStringLiteral("cmdok"))->click();
 }
 
 } // namespace qel::test
