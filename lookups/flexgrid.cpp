@@ -274,12 +274,14 @@ void GridModel::sortColumns(const QVector<int>& cols)
     std::vector<std::vector<SortKey>> direct(k);
     std::vector<int> widths(k);   // bits of each ranked column's highest rank
     int bits = 0;
+    bool allRanked = true;
     for (qsizetype j = 0; j < k; ++j) {
         std::unordered_map<std::string_view, quint32> index;
         std::vector<std::string_view> distinct;
         std::vector<quint32> rank(n);
-        // More distinct texts than a quarter of the rows, or than half of the first thousand
-        // (a column of names), and ranking would cost more than it saves.
+        // More distinct texts than a quarter of the rows (a column of names), and ranking would
+        // cost more than it saves. (The first rows alone cannot tell: a column of 5,000 areas
+        // repeated over 132,000 rows starts with a thousand different ones.)
         const qsizetype limit = n / 4 + 16;
         bool tooMany = false;
         for (int r = 0; r < n && !tooMany; ++r) {
@@ -289,13 +291,13 @@ void GridModel::sortColumns(const QVector<int>& cols)
             if (added)
                 distinct.push_back(text);
             rank[r] = it->second;
-            tooMany = qsizetype(distinct.size()) > limit || (r == 1023 && distinct.size() > 512);
+            tooMany = qsizetype(distinct.size()) > limit;
         }
         if (tooMany) {
             direct[j].reserve(n);
             for (int r = 0; r < n; ++r)
                 direct[j].push_back(keyOf(m_text.constData() + cell(r, cols[j]).offset, cell(r, cols[j]).length));
-            bits = 65;   // not packable
+            allRanked = false;
             continue;
         }
         std::vector<SortKey> keys;
@@ -321,7 +323,7 @@ void GridModel::sortColumns(const QVector<int>& cols)
     }
     QVector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
-    if (bits <= 64) {
+    if (allRanked && bits <= 64) {
         // All ranks packed into one number per row; equal numbers keep their rows' order.
         std::vector<std::pair<quint64, int>> packed(n);
         for (int r = 0; r < n; ++r) {

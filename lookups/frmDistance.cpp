@@ -63,9 +63,6 @@ public:
             lblStraightLine->setVisible(shipped);
     }
 
-private:
-    QLabel* lblStraightLine = nullptr;
-
     void Command1_Click() override
     {
         for (QComboBox* c : m_lists)
@@ -93,6 +90,9 @@ private:
         }
         m_lists[0]->setFocus();
     }
+
+private:
+    QLabel* lblStraightLine = nullptr;
 };
 
 const RegisterWindow reg("frmDistance", [] { return new frmDistance; });
