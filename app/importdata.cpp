@@ -25,9 +25,18 @@ int main(int argc, char** argv)
     p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The CSV file."));
     p.process(app);
     const QString type = p.value(QStringLiteral("type")).toUpper();
+    if (!type.isEmpty() && CsvImport::fields(type).isEmpty()) {
+        fprintf(stderr, "%s is not a data set that can be imported; the types are: %s\n", qPrintable(type),
+                qPrintable(CsvImport::types().join(u' ')));
+        return 2;
+    }
     if (p.isSet(QStringLiteral("fields"))) {
+        if (type.isEmpty()) {
+            fprintf(stderr, "Give --type with --fields; the types are: %s\n", qPrintable(CsvImport::types().join(u' ')));
+            return 2;
+        }
         printf("%s\n", qPrintable(CsvImport::fields(type).join(u' ')));
-        return CsvImport::fields(type).isEmpty() ? 2 : 0;
+        return 0;
     }
     if (type.isEmpty() || p.positionalArguments().size() != 1) {
         fprintf(stderr, "Give --type and one CSV file; see --help.\n");

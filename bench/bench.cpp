@@ -16,6 +16,7 @@
 #include "component/windowregistry.h"
 #include "lookups/frmmicr.h"
 #include "refdata/resourcestore.h"
+#include "refdata/import.h"
 #include "refdata/tablesetup.h"
 #include <QApplication>
 #include <QDir>
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
     QTemporaryDir work, docs;   // the resources, and the host's documents directory
     PrivateServer::Options o;
     o.dataDir = QDir::tempPath() + QStringLiteral("/qelrefdesk-benchdb");
-    o.socketPath = QStringLiteral("/tmp/qelrd-bench/s.sock");
+    o.runDir = QStringLiteral("/tmp/qelrd-bench");
     PrivateServer server(o);
     Connection db;
     QString err;
@@ -132,7 +133,7 @@ int main(int argc, char** argv)
             db.Execute(QStringLiteral("Delete From ") + table);
             cls.ImportResFlData(table, 1, QStringLiteral("SVT_LOC"));
         });
-        const QString bare = work.filePath(QStringLiteral("bare.dat"));
+        const QString bare = server.options().loadFolder() + QStringLiteral("/bare.dat");
         QFile::copy(f.fileName(), bare);
         const double baseline = medianMs(runs, [&] {
             db.Execute(QStringLiteral("Delete From ") + table);

@@ -1,5 +1,6 @@
 #include "component/clsmain.h"
 #include "component/errlog.h"
+#include "component/files.h"
 #include "component/scaling.h"
 #include "component/usersettings.h"
 #include "component/windowregistry.h"
@@ -45,14 +46,10 @@ void ClsMain::DoErrorLogEntry()
         return;
     // A log that cannot be opened loses this line; it must not take the host down or come back
     // here, so failures are simply dropped.
-    QFile f(m_DocPath + u'/' + m_LogFlNm);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale loc = QLocale::system();
     const QString when = loc.toString(now.date(), QLocale::ShortFormat) + u' ' + loc.toString(now.time(), QLocale::LongFormat);
-    f.write(formatLogLine(when, m_err, m_Proc_Name).toUtf8());
-    f.close();
+    appendToFile(m_DocPath + u'/' + m_LogFlNm, formatLogLine(when, m_err, m_Proc_Name).toUtf8());
 }
 
 void ClsMain::InitMe(const QString& AP, QObject* CO, const QString& LF, float SX, float SY, float SF)

@@ -1,15 +1,92 @@
 #include "component/files.h"
 #include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qel {
 
+namespace {
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+} // namespace
+
 bool removeFile(const QString& path)
 {
-    if (!QFile::exists(path))
+    const QByteArray p = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(p.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (::unlink(p.constData()) == 0)
         return true;
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    QFile::remove(path);
-    return !QFile::exists(path);
+    // A read-only file in a folder that we may write to is removed; otherwise say we could not.
+    if (!S_ISLNK(st.st_mode))
+        ::chmod(p.constData(), st.st_mode | S_IWUSR);
+    return ::unlink(p.constData()) == 0 || errno == ENOENT;
+}
+
+bool CreatedFile::create(const QString& path, const QByteArray& bytes, QString* error, int mode)
+{
+    m_path = path;
+    m_created = false;
+    const QByteArray p = QFile::encodeName(path);
+    const auto fail = [&](int err) {
+        if (error)
+            *error = QString::fromLocal8Bit(strerror(err));
+        return false;
+    };
+    if (!removeFile(path))
+        return fail(errno);
+    const int fd = ::open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0)
+        return fail(errno);
+    struct stat st {};
+    ::fstat(fd, &st);
+    m_device = st.st_dev;
+    m_inode = st.st_ino;
+    m_created = true;
+    ::fchmod(fd, mode);   // the creation mode was narrowed by the umask
+    const bool written = writeAll(fd, bytes);
+    const int err = errno;
+    ::close(fd);
+    return written || fail(err ? err : EIO);
+}
+
+bool CreatedFile::remove()
+{
+    if (!m_created)
+        return true;
+    m_created = false;
+    const QByteArray p = QFile::encodeName(m_path);
+    struct stat st {};
+    if (::lstat(p.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (quint64(st.st_dev) != m_device || quint64(st.st_ino) != m_inode)
+        return false;   // replaced by someone else since: not ours to remove
+    return ::unlink(p.constData()) == 0;
+}
+
+bool appendToFile(const QString& path, const QByteArray& bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = writeAll(fd, bytes);
+    ::close(fd);
+    return ok;
 }
 
 } // namespace qel

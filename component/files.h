@@ -1,10 +1,35 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 namespace qel {
 
-// Deletes the file at path, also when it is read-only. True when nothing is left there
-// (including when there was nothing to begin with).
+// Files the component writes into folders that other people may write to as well (a shared
+// documents folder, the temporary folder): whatever stands at the name beforehand (a stale file,
+// or a link planted there) is taken away, never followed, and the file is created anew; it is
+// removed again only while the name still stands for the file that was created.
+
+// Deletes the entry at path, also a read-only file; a link is removed, not what it points to.
+// True when nothing is left there (including when there was nothing to begin with).
 bool removeFile(const QString& path);
+
+class CreatedFile {
+public:
+    // Creates path exclusively (after removing what stood there) and writes bytes into it.
+    // mode: the permissions; the server that reads an import file may run as another user.
+    bool create(const QString& path, const QByteArray& bytes, QString* error, int mode = 0644);
+    // Removes the file when path still names it; false when something else stands there now.
+    bool remove();
+    bool exists() const { return m_created; }
+    QString path() const { return m_path; }
+
+private:
+    QString m_path;
+    bool m_created = false;
+    quint64 m_device = 0, m_inode = 0;
+};
+
+// Appends bytes to the file at path, creating it when missing; a link at path is not followed.
+bool appendToFile(const QString& path, const QByteArray& bytes);
 
 } // namespace qel

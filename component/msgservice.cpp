@@ -14,14 +14,15 @@ MessageService::Answer show(QWidget* parent, const MessageService::Message& m)
 {
     if (responder())
         return responder()(m);
-    if (m.kind == MessageService::Question) {
-        const auto b = QMessageBox::question(parent, MessageService::defaultTitle(), m.text,
-                                             QMessageBox::Yes | QMessageBox::No,
-                                             m.defaultAnswer == MessageService::No ? QMessageBox::No : QMessageBox::Yes);
-        return b == QMessageBox::Yes ? MessageService::Yes : MessageService::No;
-    }
-    QMessageBox::information(parent, MessageService::defaultTitle(), m.text, QMessageBox::Ok);
-    return MessageService::Ok;
+    // Texts may carry what a server or a file said: they are shown as they are, never as markup.
+    QMessageBox box(m.kind == MessageService::Question ? QMessageBox::Question : QMessageBox::Information,
+                    MessageService::defaultTitle(), m.text,
+                    m.kind == MessageService::Question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (m.kind != MessageService::Question)
+        return box.exec(), MessageService::Ok;
+    box.setDefaultButton(m.defaultAnswer == MessageService::No ? QMessageBox::No : QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes ? MessageService::Yes : MessageService::No;
 }
 } // namespace
 

@@ -1,16 +1,38 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include "db/dberror.h"
+#include "db/sql.h"
 
 struct st_mysql;
 
 namespace qel {
 
+// Where and how to connect. Connection strings are "Key=Value;" lists:
+//   Server (or Host), Port, Socket, Database, Uid (or User), Pwd (or Password);
+//   SslMode=Required     encrypt, and refuse a server that cannot (the password never goes in clear)
+//   SslMode=VerifyFull   the same, and the server's certificate must be signed by SslCa and name the host
+//   SslCa, SslCert, SslKey  file names of the CA certificate and of a client certificate and key
+struct ConnectionOptions {
+    enum class Tls { Default, Required, VerifyFull };
+    QString host, socket, user, password, database;
+    unsigned port = 0;
+    Tls tls = Tls::Default;
+    QString sslCa, sslCert, sslKey;
+
+    static ConnectionOptions parse(const QString& connectionString);
+    // A connection string kept in a file: it must belong to the user and be readable by nobody
+    // else (mode 600), since it may hold a password. Lines starting with "#" are comments.
+    static bool readFile(const QString& path, QString* connectionString, QString* error);
+};
+
 // An open connection to a MySQL-compatible server. The component never opens the host's
 // connection itself; the host (or the demo host) opens one and hands it over.
 //
-// Connection strings are "Key=Value;" lists: Server, Port, Socket, Database, Uid, Pwd.
+// Statements go to the server in the connection's character set, whatever a SET NAMES last
+// made it; their values are escaped by that character set's rules. A statement that finds the
+// connection lost reconnects once and runs again.
 class Connection : public QObject {
     Q_OBJECT
 public:
@@ -18,26 +40,58 @@ public:
     ~Connection() override;
 
     bool open(const QString& connectionString);
+    bool open(const ConnectionOptions& options);
     void close();
     bool isOpen() const { return m_mysql != nullptr; }
 
     // Runs a statement that returns no records. With clientCharset set, the statement is sent
-    // (and its literals read by the server) in that character set, and the session's own is
+    // (and its values read by the server) in that character set, and the session's own is
     // restored afterwards.
-    Q_INVOKABLE bool Execute(const QString& sql, const QByteArray& clientCharset = {});
+    bool Execute(const Sql& sql, const QByteArray& clientCharset = {});
+    Q_INVOKABLE bool Execute(const QString& sql) { return Execute(Sql(sql)); }
+
+    // A "load data local infile" statement whose file the server asks this client for: the
+    // client answers with bytes when the server asks for exactly fileName, and refuses any other
+    // name. Outside such a statement every request of the server for a file is refused.
+    bool loadLocal(const Sql& statement, const QString& fileName, const QByteArray& bytes,
+                   const QByteArray& clientCharset = {});
+    // The file names the server asked for during loads and other statements (for the tests).
+    QStringList fileRequests() const { return m_requests; }
 
     const DbError& lastError() const { return m_error; }
-    QString databaseName() const { return m_database; }
+    QString databaseName() const { return m_options.database; }
+    const ConnectionOptions& options() const { return m_options; }
+    // Whether the server is on this machine (a unix socket or a loopback address), so that it
+    // may be able to read the files the component writes.
+    bool serverOnThisMachine() const;
+    // The connection's character set as the server knows it ("utf8mb4", "gbk").
+    QByteArray characterSet() const;
 
-    // For the recordset.
+    // For the recordset: sends a query (reconnecting once when the connection was lost);
+    // afterwards the result waits on handle().
+    bool query(const Sql& sql);
     st_mysql* handle() const { return m_mysql; }
-    QByteArray encode(const QString& sql) const;
+    // The statement's bytes in the connection's character set, values escaped; false (and
+    // lastError set) when a value holds a character that character set cannot write.
+    bool render(const Sql& sql, QByteArray* out);
     void takeError();
 
 private:
+    bool connectNow();
+    bool send(const Sql& sql);
+    friend struct InfileHandler;
+
     st_mysql* m_mysql = nullptr;
+    ConnectionOptions m_options;
     DbError m_error;
-    QString m_database;
+    // The one file the server may have during loadLocal.
+    bool m_infileArmed = false;
+    QString m_infileName;
+    QByteArray m_infileBytes;
+    QStringList m_requests;
 };
+
+// Error numbers that mean the connection to the server is gone.
+bool isConnectionLost(int errorNumber);
 
 } // namespace qel

@@ -6,25 +6,33 @@ namespace qel {
 class Connection;
 
 // A MariaDB server of the user's own: data under the user's data directory, reachable only
-// through a unix socket in a private directory. Started on first use, left running for later
-// runs, and reused while its socket answers.
+// through a unix socket in a folder that only the user can enter, and only by the user's own
+// account (the server asks the operating system who connects). It loads files only from its
+// own load folder, beside the socket. Started on first use, left running for later runs, and
+// reused while its socket answers.
 class PrivateServer {
 public:
     struct Options {
-        QString dataDir;     // the server's data directory
-        QString socketPath;  // kept short: unix socket paths are limited to about 100 bytes
+        QString dataDir;   // the server's data directory
+        QString runDir;    // the private folder of the socket; kept short (socket paths are limited to about 100 bytes)
+        QString loadDir;   // the one folder the server reads load files from; runDir + "/load" when empty
+        QString socketPath() const { return runDir + QStringLiteral("/mysqld.sock"); }
+        QString loadFolder() const { return loadDir.isEmpty() ? runDir + QStringLiteral("/load") : loadDir; }
     };
 
+    // $XDG_RUNTIME_DIR/qelrefdesk when the session has such a folder, else /tmp/qelrd-<uid>.
     static Options defaultOptions();
     explicit PrivateServer(Options options = defaultOptions());
 
     // Initialises the data directory when needed and starts the server unless one already
-    // answers on the socket. Waits until it accepts connections.
+    // answers on the socket. Waits until it accepts connections; a server that exits while
+    // starting is reported at once, with the server's own words.
     bool ensureRunning(QString* error = nullptr);
     bool isAnswering() const;
     // Asks the server to shut down and waits until its socket is gone.
     bool stop(QString* error = nullptr);
 
+    // The user's own account on the socket.
     QString connectionString(const QString& database = QString()) const;
     // Opens db on this server (starting it when needed), creating the database when missing.
     bool connect(Connection& db, const QString& database, const QString& charset = QStringLiteral("utf8mb4"),
@@ -32,8 +40,14 @@ public:
 
     const Options& options() const { return m_options; }
 
+    // Creates folder (mode 700) when missing and checks that it is a real folder of this user's
+    // that nobody else can enter; false, with the reason, when it is not.
+    static bool privateFolder(const QString& folder, QString* error);
+
 private:
     bool initialise(QString* error);
+    bool harden(QString* error);
+    bool endOrphan(QString* error);
     Options m_options;
 };
 

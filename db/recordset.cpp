@@ -1,12 +1,22 @@
 #include "db/recordset.h"
+#include "db/charsets.h"
 #include "db/connection.h"
 #include <mysql.h>
 
 namespace qel {
 
+// A row's values in UTF-8, for a connection that sends another character set.
+class Recordset::Converter {
+public:
+    explicit Converter(const QByteArray& charset) : codec(charset) {}
+    CharsetCodec codec;
+    QVector<QByteArray> values;
+};
+
+Recordset::Recordset() = default;
 Recordset::~Recordset() { close(); }
 
-bool Recordset::open(const QString& source, Connection* db, CommandType type)
+bool Recordset::open(const Sql& source, Connection* db, CommandType type)
 {
     close();
     m_error = {};
@@ -15,14 +25,11 @@ bool Recordset::open(const QString& source, Connection* db, CommandType type)
                    QString::fromLatin1(kDriverSource)};
         return false;
     }
-    const QString sql = type == Table ? QStringLiteral("Select * from ") + source : source;
-    const QByteArray bytes = db->encode(sql);
-    MYSQL* m = db->handle();
-    if (mysql_real_query(m, bytes.constData(), bytes.size()) != 0) {
-        db->takeError();
+    if (!db->query(type == Table ? Sql("Select * from ") + source : source)) {
         m_error = db->lastError();
         return false;
     }
+    MYSQL* m = db->handle();
     m_res = mysql_store_result(m);
     if (!m_res) {
         if (mysql_field_count(m) != 0) {
@@ -33,10 +40,12 @@ bool Recordset::open(const QString& source, Connection* db, CommandType type)
         }
         return false;
     }
+    if (!CharsetCodec::isUtf8(db->characterSet()))
+        m_convert = std::make_unique<Converter>(db->characterSet());
     const unsigned n = mysql_num_fields(m_res);
     MYSQL_FIELD* fields = mysql_fetch_fields(m_res);
     for (unsigned i = 0; i < n; ++i) {
-        const QString name = QString::fromUtf8(fields[i].name);
+        const QString name = m_convert ? m_convert->codec.decode(fields[i].name) : QString::fromUtf8(fields[i].name);
         m_names << name;
         m_index.insert(name.toLower(), int(i));
     }
@@ -50,6 +59,12 @@ void Recordset::fetch()
 {
     m_row = m_pos < m_count ? mysql_fetch_row(m_res) : nullptr;
     m_lengths = m_row ? mysql_fetch_lengths(m_res) : nullptr;
+    if (m_convert && m_row) {
+        m_convert->values.resize(m_names.size());
+        for (int i = 0; i < m_names.size(); ++i)
+            m_convert->values[i] = m_row[i] ? m_convert->codec.decode(QByteArrayView(m_row[i], qsizetype(m_lengths[i]))).toUtf8()
+                                            : QByteArray();
+    }
 }
 
 void Recordset::close()
@@ -62,6 +77,7 @@ void Recordset::close()
     m_count = m_pos = 0;
     m_names.clear();
     m_index.clear();
+    m_convert.reset();
 }
 
 void Recordset::moveNext()
@@ -82,17 +98,14 @@ int Recordset::fieldIndex(const QString& name)
     return -1;
 }
 
-QString Recordset::value(int index) const
-{
-    if (!m_row || index < 0 || index >= m_names.size() || !m_row[index])
-        return QString();
-    return QString::fromUtf8(m_row[index], int(m_lengths[index]));
-}
+QString Recordset::value(int index) const { return QString::fromUtf8(raw(index)); }
 
 QByteArrayView Recordset::raw(int index) const
 {
     if (!m_row || index < 0 || index >= m_names.size() || !m_row[index])
         return {};
+    if (m_convert)
+        return m_convert->values[index];
     return QByteArrayView(m_row[index], qsizetype(m_lengths[index]));
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QHash>
 #include "db/dberror.h"
+#include "db/sql.h"
+#include <memory>
 
 struct st_mysql_res;
 
@@ -12,17 +14,18 @@ class Connection;
 
 // A client-side recordset: the whole result is fetched when it opens, so the record count is
 // known before the first row is read. Field names are matched without regard to case and
-// every value is read as text (NULL reads as the empty string).
+// every value is read as text (NULL reads as the empty string), in UTF-8 whatever the
+// connection's character set.
 class Recordset {
 public:
     enum CommandType { Text = 1, Table = 2 };
 
-    Recordset() = default;
+    Recordset();
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    bool open(const QString& source, Connection* db, CommandType type = Text);
+    bool open(const Sql& source, Connection* db, CommandType type = Text);
     void close();
     bool isOpen() const { return m_res != nullptr; }
     int recordCount() const { return m_count; }
@@ -34,7 +37,7 @@ public:
     // Index of a field by name, or -1 (and lastError set) when there is none.
     int fieldIndex(const QString& name);
     QString value(int index) const;
-    // The value's UTF-8 bytes as the server sent them (valid until the next move); empty for NULL.
+    // The value's UTF-8 bytes (valid until the next move); empty for NULL.
     QByteArrayView raw(int index) const;
     QString field(const QString& name);
 
@@ -42,6 +45,7 @@ public:
 
 private:
     void fetch();
+    class Converter;
 
     st_mysql_res* m_res = nullptr;
     char** m_row = nullptr;
@@ -51,6 +55,7 @@ private:
     QStringList m_names;
     QHash<QString, int> m_index;
     DbError m_error;
+    std::unique_ptr<Converter> m_convert;   // for a connection whose character set is not UTF-8
 };
 
 } // namespace qel

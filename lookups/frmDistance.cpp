@@ -2,7 +2,6 @@
 // until Clear empties the grid (browse only).
 #include "component/msgservice.h"
 #include "component/windowregistry.h"
-#include "db/sqltext.h"
 #include "lookups/flexgrid.h"
 #include "lookups/lookupdialog.h"
 #include "refdata/resourcestore.h"
@@ -76,8 +75,11 @@ public:
             MessageService::inform(this, QStringLiteral("No Record Found."));
             loadSrNo();   // a fill numbers and sizes the grid itself
         } else {
-            fillGrid(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where City1='") + sqlText(listText(0))
-                         + QStringLiteral("' and City2='") + sqlText(listText(1)) + u'\'',
+            fillGrid(Sql(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where City1='"))
+                         .value(listText(0))
+                         .code(QStringLiteral("' and City2='"))
+                         .value(listText(1))
+                         .code(QStringLiteral("'")),
                      "LOADGRID", true);
             if (vsf->rows() >= 2) {
                 for (QComboBox* c : m_lists) {

@@ -3,7 +3,7 @@
 #include "component/errlog.h"
 #include "component/msgservice.h"
 #include "component/scaling.h"
-#include "db/sqltext.h"
+#include "db/connection.h"
 #include "lookups/flexgrid.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
@@ -211,6 +211,7 @@ void LookupDialog::noteIfNotInstalled(const TableDef& table)
         m_noData = new QLabel(this);
         m_noData->setObjectName(QStringLiteral("lblNoData"));
         m_noData->setWordWrap(true);
+        m_noData->setTextFormat(Qt::PlainText);
         m_noData->setAlignment(Qt::AlignCenter);
         m_noData->setStyleSheet(QStringLiteral("QLabel { background: #fff8dc; border: 1px solid #c8b560; padding: 8px; }"));
         m_noData->setGeometry(vsf->geometry().adjusted(60, 60, -60, 0).left(), vsf->y() + 60, vsf->width() - 120, 90);
@@ -248,6 +249,33 @@ void LookupDialog::resetGrid()
 
 QString LookupDialog::listText(int k) const { return m_lists[k]->currentText(); }
 
+Sql LookupDialog::listQuery(int k) const
+{
+    // The template is read once, left to right; what a list holds goes in as a value and is
+    // never read again for placeholders.
+    const ListSpec& l = m_spec.lists[k];
+    const QString q = QString::fromUtf8(l.query);
+    Sql sql;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i + 1 < q.size(); ++i) {
+        if (q[i] != u'%')
+            continue;
+        const QChar t = q[i + 1];
+        const int list = t.digitValue() - 1;
+        if (t != u'T' && t != u'F' && (list < 0 || list >= m_lists.size()))
+            continue;
+        sql.code(q.mid(from, i - from));
+        if (t == u'T')
+            sql.code(m_table);
+        else if (t == u'F')
+            sql.append(listFilter(k));
+        else
+            sql.value(l.trimArgs ? listText(list).trimmed() : listText(list));
+        from = ++i + 1;
+    }
+    return sql.code(q.mid(from));
+}
+
 void LookupDialog::LoadCombo(int k)
 {
     if (k < 0 || k >= m_lists.size())
@@ -256,27 +284,18 @@ void LookupDialog::LoadCombo(int k)
     QComboBox* c = m_lists[k];
     m_loadingList = true;
     c->clear();
-    QString sql = QString::fromUtf8(l.query);
-    const QString filter = listFilter(k);
     bool run = l.run == ListSpec::Always || !m_table.isEmpty();
     if (l.run == ListSpec::FilterNotEmpty)
-        run = run && !filter.isEmpty();
-    if (run) {
-        sql.replace(QStringLiteral("%T"), m_table).replace(QStringLiteral("%F"), filter);
-        for (int i = 0; i < m_lists.size(); ++i) {
-            const QString v = sqlText(listText(i));
-            sql.replace(QStringLiteral("%") + QString::number(i + 1), l.trimArgs ? v.trimmed() : v);
-        }
-        // List fills go on quietly when their query fails.
-        if (m_rs.open(sql, ClsObj ? ClsObj->Db() : nullptr)) {
-            QStringList items;
-            items.reserve(m_rs.recordCount());
-            const int f = m_rs.fieldIndex(QString::fromLatin1(l.field));
-            for (; !m_rs.eof(); m_rs.moveNext())
-                items << m_rs.value(f);
-            c->addItems(items);
-            m_rs.close();
-        }
+        run = run && !listFilter(k).isEmpty();
+    // List fills go on quietly when their query fails.
+    if (run && m_rs.open(listQuery(k), ClsObj ? ClsObj->Db() : nullptr)) {
+        QStringList items;
+        items.reserve(m_rs.recordCount());
+        const int f = m_rs.fieldIndex(QString::fromLatin1(l.field));
+        for (; !m_rs.eof(); m_rs.moveNext())
+            items << m_rs.value(f);
+        c->addItems(items);
+        m_rs.close();
     }
     c->setCurrentIndex(-1);
     c->setEditText(QString());
@@ -291,15 +310,15 @@ void LookupDialog::listClicked(int k)
         LoadCombo(k + 1);
 }
 
-QString LookupDialog::listFilter(int upTo) const
+Sql LookupDialog::listFilter(int upTo) const
 {
-    QString filter;
+    Sql filter;
     for (int k = 0; k < upTo && k < m_lists.size(); ++k) {
         const char* where = m_spec.lists[k].where;
-        const QString v = sqlText(listText(k)).trimmed();
+        const QString v = listText(k).trimmed();
         if (!where || v.isEmpty())
             continue;
-        filter += (filter.isEmpty() ? QStringLiteral(" Where ") : QStringLiteral(" And ")) + QString::fromUtf8(where) + v + u'\'';
+        filter.code(filter.isEmpty() ? QStringLiteral(" Where ") : QStringLiteral(" And ")).code(QString::fromUtf8(where)).value(v).code(QStringLiteral("'"));
     }
     return filter;
 }
@@ -332,13 +351,13 @@ void LookupDialog::Command2_Click()
 
 void LookupDialog::LOADGRID()
 {
-    const QString filter = listFilter(int(m_lists.size()));
+    const Sql filter = listFilter(int(m_lists.size()));
     if (filter.isEmpty() && !MessageService::ask(this, QStringLiteral("Do you want to View all the Records?")))
         return;
     for (int k = 0; k < m_lists.size(); ++k)
         if (m_spec.lists[k].hides >= 0)
             vsf->setColHidden(m_spec.lists[k].hides, !listText(k).trimmed().isEmpty());
-    fillGrid(QStringLiteral("Select * from ") + m_table + filter, "LOADGRID");
+    fillGrid(Sql(QStringLiteral("Select * from ") + m_table) + filter, "LOADGRID");
 }
 
 void LookupDialog::LOADGRID1()
@@ -346,16 +365,19 @@ void LookupDialog::LOADGRID1()
     const int by = Combo4->currentIndex(), how = Combo5->currentIndex();
     if (by < 0 || by >= m_spec.searchBy.size() || how < 0)
         return;
-    QString v = sqlLikeText(Text1->text());
+    QString v = Text1->text();
     if (m_spec.trimSearchValue)
         v = v.trimmed();
-    static const char* const patterns[] = {"'%%1%'", "'%1%'", "'%1'"};
-    const QString pattern = QString::fromLatin1(patterns[std::min(how, 2)]).arg(v);
+    // Containing, Start with, Whole word Only.
+    static const char* const around[][2] = {{"'%", "%'"}, {"'", "%'"}, {"'", "'"}};
+    const auto& a = around[std::min(how, 2)];
     for (const ListSpec& l : m_spec.lists)
         if (l.hides >= 0)
             vsf->setColHidden(l.hides, false);
-    fillGrid(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where ") + QString::fromUtf8(m_spec.searchBy[by].prefix)
-                 + pattern,
+    fillGrid(Sql(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where ") + QString::fromUtf8(m_spec.searchBy[by].prefix))
+                 .code(QString::fromLatin1(a[0]))
+                 .like(v)
+                 .code(QString::fromLatin1(a[1])),
              m_spec.advancedProcedure);
 }
 
@@ -366,7 +388,7 @@ void LookupDialog::fillRow(Recordset& rs, int row)
             vsf->setTextMatrixUtf8(row, c + 1, rs.raw(m_fieldIdx[c]));
 }
 
-void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool append)
+void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The grid is sized once for all records, and its view hears of the rows only when they are
@@ -379,8 +401,10 @@ void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool appe
     prepareFill();
     if (canFill()) {
         Connection* db = ClsObj ? ClsObj->Db() : nullptr;
-        if (!m_rs.open(sql, db))
+        if (!m_rs.open(sql, db)) {
             logFailure(procedure, m_rs.lastError());
+            explainFailure(m_rs.lastError());
+        }
         m_fieldIdx.clear();
         for (const ColumnSpec& c : m_spec.columns) {
             int idx = -1;
@@ -425,6 +449,17 @@ void LookupDialog::fillGrid(const QString& sql, const char* procedure, bool appe
     loadSrNo();
     vsf->setRedraw(true);
     QApplication::restoreOverrideCursor();
+}
+
+void LookupDialog::explainFailure(const DbError& e)
+{
+    // Failures the user can do something about are said, besides being logged.
+    if (isConnectionLost(e.number))
+        MessageService::inform(this, e.description);
+    else if (e.number == 1267 || e.number == 1270 || e.number == 1271 || e.number == 1366)
+        MessageService::inform(this, QStringLiteral("The search text holds characters that this database cannot compare with "
+                                                    "its data (it keeps its text in a narrower character set). Search without "
+                                                    "those characters."));
 }
 
 void LookupDialog::loadSrNo()

@@ -91,7 +91,7 @@ public:
 
     QString tableName() const { return m_table; }
     // Fills the grid with every row of the table (a search without conditions, without asking).
-    void fillAll() { fillGrid(QStringLiteral("Select * from ") + m_table, "LOADGRID"); }
+    void fillAll() { fillGrid(Sql(QStringLiteral("Select * from ") + m_table), "LOADGRID"); }
     const LookupSpec& spec() const { return m_spec; }
     bool isFilling() const;
 
@@ -112,13 +112,18 @@ protected:
     virtual void loadSrNo();
 
     // Runs a fill: "&Stop" while it reads, rows sized once, stopped by Back, then sorted and numbered.
-    void fillGrid(const QString& sql, const char* procedure, bool append = false);
+    void fillGrid(const Sql& sql, const char* procedure, bool append = false);
     // " Where a='x' And b='y'" from the lists [0, upTo) that hold a value.
-    QString listFilter(int upTo) const;
+    Sql listFilter(int upTo) const;
+    // A list's fill statement: its query with the table, the filter and the lists' texts in place.
+    Sql listQuery(int list) const;
     QString listText(int list) const;
     void resetGrid();
     void setStopCaption(bool stop);
     void logFailure(const char* procedure, const DbError& e) const;
+    // Tells the user of a failed search that has a cause they can act on (a lost connection, a
+    // search text the database cannot compare).
+    void explainFailure(const DbError& e);
     void closeByEscape();
     // Says so in the dialog when a table's data set ships empty and has not been installed.
     void noteIfNotInstalled(const TableDef& table);

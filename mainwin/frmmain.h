@@ -5,6 +5,7 @@
 #include <functional>
 
 class QCheckBox;
+class QIODevice;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -73,6 +74,8 @@ private:
 // The fields of the version-information file's record for this product: records of nine
 // comma-separated fields (double quotes around a field are not part of it; a line end ends a
 // field too), the first whose code is "KMX" in any case; nine empty fields when there is none.
+// The file is read a piece at a time, so that no more than one record is held.
+QStringList versionRecord(QIODevice& file);
 QStringList versionRecord(const QByteArray& file);
 
 } // namespace qel

@@ -5,6 +5,7 @@
 #include "component/sysconfig.h"
 #include "mainwin/frmmain.h"
 #include "netcfg/httprequest.h"
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
@@ -30,61 +31,96 @@ QString versionAddress()
 }
 QString siteName() { return configValue(QStringLiteral("Updates"), QStringLiteral("SiteName"), QStringLiteral("updates.qelrefdesk.example")); }
 
-// Fields as a sequential reader of such a file sees them.
-QStringList fields(const QByteArray& file)
-{
-    const QString text = QString::fromLatin1(file);
-    QStringList out;
-    int i = 0;
-    const int n = text.size();
-    while (i < n) {
-        while (i < n && (text[i] == u' ' || text[i] == u'\t'))
-            ++i;
-        if (i < n && (text[i] == u'\r' || text[i] == u'\n')) {   // a blank line holds no field
-            ++i;
-            continue;
+// Fields as a sequential reader of such a file sees them, read a piece at a time: whatever the
+// file holds, no more than one record is kept.
+class FieldReader {
+public:
+    explicit FieldReader(QIODevice& d) : m_d(d) {}
+
+    bool next(QString* field)
+    {
+        field->clear();
+        if (m_pendingEmpty) {   // a comma at the very end of a line leaves one more, empty field
+            m_pendingEmpty = false;
+            return true;
         }
-        QString f;
-        if (i < n && text[i] == u'"') {
-            const int close = text.indexOf(u'"', i + 1);
-            f = text.mid(i + 1, (close < 0 ? n : close) - i - 1);
-            i = close < 0 ? n : close + 1;
-            while (i < n && text[i] != u',' && text[i] != u'\r' && text[i] != u'\n')
-                ++i;
+        char c = 0;
+        for (;;) {
+            skipBlanks();
+            if (!m_d.peek(&c, 1))
+                return false;
+            if (c != '\r' && c != '\n')
+                break;
+            m_d.getChar(&c);   // a blank line holds no field
+        }
+        if (c == '"') {
+            m_d.getChar(&c);
+            while (m_d.getChar(&c) && c != '"')
+                add(field, c);
+            while (m_d.peek(&c, 1) && c != ',' && c != '\r' && c != '\n')
+                m_d.getChar(&c);
         } else {
-            const int from = i;
-            while (i < n && text[i] != u',' && text[i] != u'\r' && text[i] != u'\n')
-                ++i;
-            f = text.mid(from, i - from).trimmed();
+            while (m_d.peek(&c, 1) && c != ',' && c != '\r' && c != '\n')
+                add(field, (m_d.getChar(&c), c));
+            *field = field->trimmed();
         }
-        out << f;
-        if (i < n && text[i] == u',') {
-            ++i;
-            // A comma at the very end of a line leaves one more, empty field.
-            int j = i;
-            while (j < n && (text[j] == u' ' || text[j] == u'\t'))
-                ++j;
-            if (j >= n || text[j] == u'\r' || text[j] == u'\n')
-                out << QString();
+        if (m_d.peek(&c, 1) && c == ',') {
+            m_d.getChar(&c);
+            skipBlanks();
+            m_pendingEmpty = !m_d.peek(&c, 1) || c == '\r' || c == '\n';
         }
-        if (i < n && text[i] == u'\r')
-            ++i;
-        if (i < n && text[i] == u'\n')
-            ++i;
+        if (m_d.peek(&c, 1) && c == '\r')
+            m_d.getChar(&c);
+        if (m_d.peek(&c, 1) && c == '\n')
+            m_d.getChar(&c);
+        return true;
     }
-    return out;
-}
+
+private:
+    void skipBlanks()
+    {
+        char c = 0;
+        while (m_d.peek(&c, 1) && (c == ' ' || c == '\t'))
+            m_d.getChar(&c);
+    }
+    static void add(QString* field, char c)
+    {
+        if (field->size() < 4096)   // longer than any value the check uses
+            *field += QChar::fromLatin1(c);
+    }
+
+    QIODevice& m_d;
+    bool m_pendingEmpty = false;
+};
+
+// A version file is a few records; a larger answer is not one.
+constexpr qint64 kMaxVersionFile = 1024 * 1024;
 
 int part(const QString& s, int from, int len) { return s.mid(from, len).toInt(); }
 } // namespace
 
+QStringList versionRecord(QIODevice& file)
+{
+    FieldReader reader(file);
+    QStringList record;
+    QString f;
+    while (reader.next(&f)) {
+        record << f;
+        if (record.size() < 9)
+            continue;
+        if (record[0].toUpper() == u"KMX")
+            return record;
+        record.clear();
+    }
+    return QStringList(9, QString());
+}
+
 QStringList versionRecord(const QByteArray& file)
 {
-    const QStringList all = fields(file);
-    for (int at = 0; at + 9 <= all.size(); at += 9)
-        if (all[at].toUpper() == u"KMX")
-            return all.mid(at, 9);
-    return QStringList(9, QString());
+    QBuffer b;
+    b.setData(file);
+    b.open(QIODevice::ReadOnly);
+    return versionRecord(b);
 }
 
 void frmmain::setUrlOpener(std::function<void(const QString&)> opener) { urlOpener() = std::move(opener); }
@@ -97,6 +133,7 @@ void frmmain::DOWNLOAD(const QString& address, const QString& path)
     request.SetProxy(HttpRequest::PreconfiguredProxy);
     const int seconds = configValue(QStringLiteral("Updates"), QStringLiteral("TimeoutSeconds"), QStringLiteral("30")).toInt();
     request.setTransferTimeout((seconds > 0 ? seconds : 30) * 1000);   // a site that never answers fails too
+    request.setMaxResponseBytes(kMaxVersionFile);
     request.Open(QStringLiteral("GET"), address, true);
     if (!request.Send())
         return;
@@ -104,10 +141,8 @@ void frmmain::DOWNLOAD(const QString& address, const QString& path)
     if (request.failed())
         return;
     // Whatever the server sent is the file; the caller judges by its existence.
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    f.write(request.ResponseBody());
+    CreatedFile file;
+    file.create(path, request.ResponseBody(), nullptr, 0600);
 }
 
 void frmmain::CHECKFORUPDATE()
@@ -135,7 +170,7 @@ void frmmain::CHECKFORUPDATE()
     const QPointer<frmmain> self(this);
     DOWNLOAD(versionAddress(), local);
     if (!self) {
-        QFile::remove(local);
+        removeFile(local);
         return;
     }
     if (!QFile::exists(local))
@@ -143,9 +178,12 @@ void frmmain::CHECKFORUPDATE()
     QStringList rec;
     {
         QFile f(local);
-        rec = versionRecord(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+        if (f.open(QIODevice::ReadOnly))
+            rec = versionRecord(f);
+        else
+            rec = QStringList(9, QString());
     }
-    QFile::remove(local);
+    removeFile(local);
     read = true;
 
     const QString date = rec[2], link = rec[7];

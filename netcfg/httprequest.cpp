@@ -14,6 +14,10 @@ HttpRequest::HttpRequest(QObject* parent) : QObject(parent)
     // Redirects are followed, as a browser would; the cookies of one exchange stay with its
     // request object (its own access manager), as the service's session needs them.
     m_nam.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_deadline = new QTimer(this);
+    m_deadline->setSingleShot(true);
+    connect(m_deadline, &QTimer::timeout, this,
+            [this] { fail(QStringLiteral("No complete answer within %1 seconds").arg(m_timeoutMs / 1000.0)); });
 }
 
 HttpRequest::~HttpRequest() { Abort(); }
@@ -93,7 +97,23 @@ bool HttpRequest::Send(const QByteArray& body)
     m_nam.setProxy(proxyFor(url));
     m_reply = m_nam.sendCustomRequest(req, m_method.toLatin1(), body);
     connect(m_reply, &QNetworkReply::finished, this, &HttpRequest::finished);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        if (received > m_maxBytes || total > m_maxBytes)
+            fail(QStringLiteral("The answer is larger than %1 bytes").arg(m_maxBytes));
+    });
+    m_deadline->start(m_timeoutMs);
     return true;
+}
+
+void HttpRequest::fail(const QString& why)
+{
+    if (m_done || !m_reply)
+        return;
+    m_body.clear();
+    m_contentType.clear();
+    m_failed = m_done = true;
+    m_error = why;
+    Abort();
 }
 
 void HttpRequest::finished()
@@ -111,6 +131,7 @@ void HttpRequest::finished()
         m_error = r->errorString();
     }
     m_done = true;
+    m_deadline->stop();
     r->deleteLater();
     m_reply = nullptr;
 }
@@ -157,6 +178,7 @@ QString HttpRequest::ResponseText() const
 
 void HttpRequest::Abort()
 {
+    m_deadline->stop();
     if (m_reply) {
         m_reply->disconnect(this);
         m_reply->abort();

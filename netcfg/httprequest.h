@@ -7,6 +7,7 @@
 #include <QPair>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class QNetworkReply;
 
@@ -17,8 +18,10 @@ namespace qel {
 // alive and notice a cancel between the steps.
 //
 // A reply counts as complete when the server's answer has arrived, whatever its status, or when
-// the connection failed (then failed() is true and the texts are empty). A request that gets no
-// answer within the transfer timeout fails the same way, so no wait goes on for ever.
+// the connection failed (then failed() is true and the texts are empty). A request whose answer
+// is not complete within its time limit fails the same way (a server that sends a byte now and
+// then included), and so does an answer larger than its size limit: no wait goes on for ever and
+// no answer fills the memory.
 class HttpRequest : public QObject {
     Q_OBJECT
 public:
@@ -44,7 +47,9 @@ public:
 
     bool failed() const { return m_failed; }
     QString errorText() const { return m_error; }
+    // The time a request may take from its sending to the end of the answer.
     void setTransferTimeout(int ms) { m_timeoutMs = ms; }
+    void setMaxResponseBytes(qint64 bytes) { m_maxBytes = bytes; }
     void setUserAgent(const QString& ua) { m_userAgent = ua; }
     // Ask the server for a fresh copy, bypassing every cache on the way.
     void setNoCache(bool on) { m_noCache = on; }
@@ -55,6 +60,7 @@ public:
 
 private:
     void finished();
+    void fail(const QString& why);
     QNetworkProxy proxyFor(const QUrl& url) const;
 
     QNetworkAccessManager m_nam;
@@ -70,6 +76,8 @@ private:
     int m_setting = PreconfiguredProxy;
     QNetworkProxy m_named;
     int m_timeoutMs = 60000;
+    qint64 m_maxBytes = 8 * 1024 * 1024;
+    QTimer* m_deadline;
     QString m_userAgent;
     bool m_noCache = false;
 };

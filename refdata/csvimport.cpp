@@ -1,5 +1,6 @@
 #include "refdata/csvimport.h"
 #include "refdata/resourcestore.h"
+#include "refdata/tables.h"
 #include <QDir>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -153,6 +154,7 @@ Result convert(const QString& type, const QByteArray& csv, const QMap<QString, Q
     if (!result.errors.isEmpty())
         return result;
 
+    const TableDef* table = Tables::forResource(type);
     const int micrColumn = type == u"MICR" ? column(QStringLiteral("MICR")) : -1;
     // Per field, once: the CSV column it comes from, whether it is filled at all, and its format.
     QVector<int> fieldColumn;
@@ -188,6 +190,10 @@ Result convert(const QString& type, const QByteArray& csv, const QMap<QString, Q
         for (int i = 0; i < layout.size() && problems.isEmpty(); ++i)
             if (rules[i] && mapped[i] && !rules[i]->pattern.match(values[i]).hasMatch())
                 problems << QStringLiteral("%1 '%2' is not %3").arg(layout[i], values[i], QString::fromLatin1(rules[i]->what));
+        // The server loads a table all or nothing: a record it would refuse stays out here.
+        if (problems.isEmpty())
+            if (const QString misfit = Tables::checkRecord(*table, values); !misfit.isEmpty())
+                problems << misfit;
         QByteArray record;
         for (int i = 0; i < layout.size() && problems.isEmpty(); ++i) {
             const QByteArray bytes = cp1252.encode(values[i]);

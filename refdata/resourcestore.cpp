@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStandardPaths>
+#include <cstring>
 
 namespace qel::ResourceStore {
 
@@ -132,6 +133,62 @@ int countRecords(const QByteArray& b)
         }
     }
     return records + (pending ? 1 : 0);
+}
+
+void forEachRecord(const QByteArray& b, const std::function<bool(const QList<QByteArray>&)>& f)
+{
+    QList<QByteArray> fields;
+    QByteArray field;
+    bool fieldStart = true, enclosed = false, any = false;
+    const auto endField = [&] {
+        fields << field;
+        field.clear();
+        fieldStart = true;
+        enclosed = false;
+    };
+    for (qsizetype i = 0; i < b.size(); ++i) {
+        const char c = b[i];
+        any = true;
+        if (fieldStart) {
+            fieldStart = false;
+            if (c == '"') {
+                enclosed = true;
+                continue;
+            }
+        }
+        if (c == '\\' && i + 1 < b.size()) {
+            const char e = b[++i];
+            static const char from[] = "0bnrtZ", to[] = {'\0', '\b', '\n', '\r', '\t', '\x1a'};
+            const char* at = e ? std::strchr(from, e) : nullptr;
+            field += at ? to[at - from] : e;
+            continue;
+        }
+        if (enclosed) {
+            if (c == '"' && i + 1 < b.size() && b[i + 1] == '"') {
+                field += b[++i];
+            } else if (c == '"' && isFieldEnd(b, i + 1)) {
+                enclosed = false;
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == ',') {
+            endField();
+        } else if (c == kRecordEnd) {
+            endField();
+            any = false;
+            if (!f(fields))
+                return;
+            fields.clear();
+        } else {
+            field += c;
+        }
+    }
+    if (any) {
+        endField();
+        f(fields);
+    }
 }
 
 QByteArray bytes(const QString& type, int id, bool* found)

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace qel {
 
@@ -27,6 +28,9 @@ void setOverrideDir(const QString& dir);   // empty: the default (QELREFDESK_DAT
 
 QByteArray canonical(const QByteArray& raw);
 int countRecords(const QByteArray& canonicalBytes);
+// Calls f with the fields of every record, as the loader reads them: quotes and escapes taken
+// away, still in the resource's Windows-1252 bytes. f returns false to stop.
+void forEachRecord(const QByteArray& canonicalBytes, const std::function<bool(const QList<QByteArray>& fields)>& f);
 
 } // namespace ResourceStore
 

@@ -1,4 +1,5 @@
 #include "refdata/tables.h"
+#include <QRegularExpression>
 
 namespace qel::Tables {
 
@@ -48,5 +49,48 @@ const TableDef Range[4] = {
 };
 
 const TableDef& panTan(bool pan) { return pan ? PANAO : TANAO; }
+
+const TableDef* forResource(const QString& type)
+{
+    for (const TableDef* t : {&MICR, &IFSC, &BankBSR, &BankNodal, &PANAO, &TANAO, &Dist, &ISD, &STD, &PIN, &TINFC, &Range[0], &Range[1],
+                              &Range[2], &Range[3]})
+        if (type == QLatin1String(t->resource))
+            return t;
+    return nullptr;
+}
+
+QVector<ColumnDef> columns(const TableDef& table)
+{
+    static const QRegularExpression column(QStringLiteral("(\\w+) (Int|Varchar|LongText)(?:\\((\\d+)\\))?"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QVector<ColumnDef> out;
+    for (auto it = column.globalMatch(QString::fromLatin1(table.columns)); it.hasNext();) {
+        const auto m = it.next();
+        const QString type = m.captured(2).toLower();
+        out.append({m.captured(1), type == u"int" ? ColumnDef::Int : type == u"varchar" ? ColumnDef::Varchar : ColumnDef::LongText,
+                    m.captured(3).toInt()});
+    }
+    return out;
+}
+
+QString checkRecord(const TableDef& table, const QStringList& values)
+{
+    const QVector<ColumnDef> cols = columns(table);
+    if (values.size() != cols.size())
+        return QStringLiteral("has %1 fields where the table has %2 columns").arg(values.size()).arg(cols.size());
+    for (int i = 0; i < cols.size(); ++i) {
+        const ColumnDef& c = cols[i];
+        const QString& v = values[i];
+        if (c.type == ColumnDef::Int) {
+            bool ok = false;
+            v.toInt(&ok);
+            if (!ok)
+                return QStringLiteral("%1 '%2' is not a whole number").arg(c.name, v.left(40));
+        } else if (c.type == ColumnDef::Varchar && v.size() > c.width) {
+            return QStringLiteral("%1 has %2 characters where its column holds %3").arg(c.name).arg(v.size()).arg(c.width);
+        }
+    }
+    return {};
+}
 
 } // namespace qel::Tables

@@ -1,5 +1,7 @@
 #pragma once
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 namespace qel {
 
@@ -11,10 +13,26 @@ struct TableDef {
     const char* resource;
 };
 
+// One column of a table, as its column list declares it.
+struct ColumnDef {
+    enum Type { Int, Varchar, LongText };
+    QString name;
+    Type type = Varchar;
+    int width = 0;   // Varchar(n): at most n characters
+};
+
 namespace Tables {
 extern const TableDef MICR, IFSC, BankBSR, BankNodal, PANAO, TANAO, Dist, ISD, STD, PIN, TINFC;
 extern const TableDef Range[4];   // TmpRngAO0_Master .. TmpRngAO3_Master
 const TableDef& panTan(bool pan);
-}
+// The table a resource is loaded into ("MICR" -> TmpMICR_Master); nullptr for an unknown type.
+const TableDef* forResource(const QString& type);
+
+QVector<ColumnDef> columns(const TableDef& table);
+// What keeps a record with these values (in column order, as text) out of the table, which the
+// server loads all or nothing: a missing or extra field, a number that is not one, a text longer
+// than its column. Empty when the record fits.
+QString checkRecord(const TableDef& table, const QStringList& values);
+} // namespace Tables
 
 } // namespace qel

@@ -1,34 +1,62 @@
 #include "refdata/tablesetup.h"
 #include "component/clsmain.h"
 #include "component/errlog.h"
+#include "component/msgservice.h"
 #include "db/connection.h"
 #include "db/recordset.h"
-#include "db/sqltext.h"
+#include "refdata/import.h"
 #include "refdata/resourcestore.h"
-#include <QFile>
-#include <QFileInfo>
+#include <QSet>
 
 namespace qel {
+
+namespace {
+// The server-side lock of one table of the current database.
+Sql lockName(const QString& table)
+{
+    return Sql("concat('qelrefdesk.', md5(concat(ifnull(database(), ''), '.', '").value(table).code("')))");
+}
+
+void tellOnce(const QString& table, const QString& resource, int expected, const ImportResult& r)
+{
+    static QSet<QString> told;
+    const QString key = resource + u'/' + QString::number(expected) + u'/' + table;
+    if (told.contains(key))
+        return;
+    told.insert(key);
+    MessageService::inform(nullptr, QStringLiteral("The %1 data could not be loaded into the table %2, so its lookups find "
+                                                   "nothing for now.\n\n%3")
+                                        .arg(resource, table, r.error.description.isEmpty() ? QStringLiteral("The table holds "
+                                                                                                              "fewer rows than the data.")
+                                                                                             : r.error.description));
+}
+} // namespace
 
 QString setupReferenceTable(ClsMain* cls, const QString& module, const char* procedure, const TableDef& def)
 {
     const ErrHandler eh(cls, module, procedure);
     Connection* db = cls ? cls->Db() : nullptr;
-    const auto exec = [&](const QString& sql) {
+    const auto exec = [&](const Sql& sql) {
         if (db)
             eh(db->Execute(sql), db->lastError());
         else
             eh.fail(3709, QStringLiteral("The connection cannot be used to perform this operation."), QString::fromLatin1(kDriverSource));
     };
+    const QString resource = QString::fromLatin1(def.resource);
     QString name = QString::fromLatin1(def.name);
+    // One host at a time: a second one waits here (for as long as a large load may take) and
+    // then finds the right count.
+    const Sql lock = lockName(name);
+    if (db)
+        exec(Sql("Do get_lock(") + lock + Sql(", 600)"));
     Recordset rs;
     for (;;) {
         exec(QStringLiteral("Create Table If Not Exists ") + name + QString::fromLatin1(def.columns));
-        exec(QStringLiteral("Flush Tables"));
+        exec(Sql("Flush Tables"));
         if (eh(rs.open(name, db, Recordset::Table), rs.lastError()))
             break;
         exec(QStringLiteral("Drop Table ") + name);
-        exec(QStringLiteral("Flush Tables"));
+        exec(Sql("Flush Tables"));
         if (name.endsWith(u'1')) {
             name.clear();
             break;
@@ -36,55 +64,23 @@ QString setupReferenceTable(ClsMain* cls, const QString& module, const char* pro
         name += u'1';
     }
     if (!name.isEmpty()) {
-        if (rs.recordCount() != ResourceStore::recordCount(QString::fromLatin1(def.resource))) {
+        const int expected = ResourceStore::recordCount(resource);
+        if (rs.recordCount() != expected) {
             exec(QStringLiteral("Delete From ") + name);
-            exec(QStringLiteral("Flush Tables"));
-            cls->ImportResFlData(name, 1, QString::fromLatin1(def.resource));
+            exec(Sql("Flush Tables"));
+            const ImportResult r = importResource(*cls, name, 1, resource);
+            Recordset count;
+            if (db && count.open(QStringLiteral("Select count(*) from ") + name, db) && count.value(0).toInt() != expected)
+                tellOnce(name, resource, expected, r);
         }
         rs.close();
     }
+    if (db)
+        exec(Sql("Do release_lock(") + lock + Sql(")"));
     return name;
 }
 
-QString loadStatement(const QString& fileName, const QString& table)
-{
-    // The resource is Windows-1252 text; "character set latin1" (the server's name for that code
-    // page) has the server read it as such whatever the database's own character set is.
-    return QStringLiteral("load data infile '") + sqlText(QString(fileName).replace(u'\\', u'/'))
-           + QStringLiteral("' into table ") + table + QStringLiteral(" character set latin1")
-           + QStringLiteral(" fields terminated by ',' enclosed by '\\") + u'"'
-           + QStringLiteral("' escaped by '\\\\' lines terminated by '\u00A6';");
-}
-
-void importResourceFile(ClsMain& cls, const QString& Tb, int Id, const QString& Typ)
-{
-    const ErrHandler eh(&cls, QStringLiteral("CLSMAIN"), "IMPORTRESFLDATA");
-    const QString file = cls.DocPath() + u'/' + Typ + QString::number(Id) + QStringLiteral(".dat");
-    bool found = false;
-    const QByteArray data = ResourceStore::bytes(Typ, Id, &found);
-    if (!found)
-        eh.fail(325, QStringLiteral("Invalid format in resource file: resource %1 %2 not found").arg(Typ).arg(Id),
-                QStringLiteral("QELRefDesk"));
-    QFile f(file);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        eh.fail(75, QStringLiteral("Path/File access error: %1").arg(f.errorString()), QStringLiteral("QELRefDesk"));
-    else if (f.write(data) != data.size())
-        eh.fail(61, QStringLiteral("Disk full: %1").arg(f.errorString()), QStringLiteral("QELRefDesk"));
-    f.close();
-    if (!QFileInfo::exists(file))
-        return;
-    Connection* db = cls.Db();
-    if (!db) {
-        eh.fail(91, QStringLiteral("Object variable or With block variable not set"), QStringLiteral("QELRefDesk"));
-    } else {
-        // The terminator byte in the statement must reach the server as the byte 0xA6 it stands
-        // for in the file, so the statement goes in the file's character set.
-        eh(db->Execute(loadStatement(file, Tb), QByteArrayLiteral("latin1")), db->lastError());
-        eh(db->Execute(QStringLiteral("Flush Tables")), db->lastError());
-    }
-    if (!QFile::remove(file))
-        eh.fail(53, QStringLiteral("File not found: %1").arg(file), QStringLiteral("QELRefDesk"));
-}
+void importResourceFile(ClsMain& cls, const QString& Tb, int Id, const QString& Typ) { importResource(cls, Tb, Id, Typ); }
 
 namespace {
 const bool registered = (ClsMain::setImporter(&importResourceFile), true);

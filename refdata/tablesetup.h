@@ -9,11 +9,14 @@ class ClsMain;
 // Makes sure the table exists and holds as many rows as its resource has records, reloading it
 // when not. A table that cannot be opened is dropped and tried once more under its name with "1"
 // appended. Returns the name of the table in use, or "" when none could be opened. Failures are
-// logged under module and procedure ("frmmicr", "LOADDATA").
+// logged under module and procedure ("frmmicr", "LOADDATA"); a load that leaves the table
+// without its rows is also told to the user, once per data set and run.
+//
+// Hosts that share one database set a table up one at a time (a lock on the server per
+// database and table), so that a second host waits and then finds the rows in place.
 QString setupReferenceTable(ClsMain* cls, const QString& module, const char* procedure, const TableDef& table);
 
 // The import itself, as ClsMain::ImportResFlData runs it.
 void importResourceFile(ClsMain& cls, const QString& Tb, int Id, const QString& Typ);
-QString loadStatement(const QString& fileName, const QString& table);
 
 } // namespace qel

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace qel::test {
 
@@ -126,6 +127,18 @@ void EpaySim::handle(QTcpSocket* s, const Request& r)
     const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: " + reply.contentType + "\r\nContent-Length: "
                             + QByteArray::number(reply.kind == Reply::Truncate ? reply.body.size() * 2 : reply.body.size())
                             + "\r\nConnection: close\r\n\r\n";
+    if (reply.kind == Reply::Drip) {
+        s->write(head);
+        auto* t = new QTimer(s);
+        connect(t, &QTimer::timeout, s, [s, t, body = reply.body, at = qsizetype(0)]() mutable {
+            if (at < body.size())
+                s->write(body.mid(at++, 1));
+            else
+                t->stop(), s->disconnectFromHost();
+        });
+        t->start(250);
+        return;
+    }
     s->write(head + reply.body);
     s->flush();
     s->disconnectFromHost();

@@ -33,7 +33,7 @@ public:
         }
     };
     struct Reply {
-        enum Kind { Page, Hang, Truncate } kind = Page;
+        enum Kind { Page, Hang, Truncate, Drip } kind = Page;   // Drip: the body one byte at a time, slowly
         QByteArray body;
         QByteArray contentType = "text/html";
     };

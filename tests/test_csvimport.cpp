@@ -83,7 +83,7 @@ private slots:
 
     void installedResourceReloadsTheTable()
     {
-        QTemporaryDir resDir, docDir;
+        QTemporaryDir resDir, docDir{test::docsRoot() + QStringLiteral("/docs-XXXXXX")};
         ResourceStore::setOverrideDir(resDir.path());
         auto db = test::freshDatabase(QStringLiteral("t_csvimport"));
         ClsMain cls;

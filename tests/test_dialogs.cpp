@@ -23,7 +23,7 @@ using test::record;
 // What each dialog does differently from the shared pattern, on fixture tables.
 class TestDialogs : public QObject {
     Q_OBJECT
-    QTemporaryDir resDir, docDir;
+    QTemporaryDir resDir, docDir{test::docsRoot() + QStringLiteral("/docs-XXXXXX")};
     std::unique_ptr<Connection> db;
     ClsMain cls;
 

@@ -1,5 +1,6 @@
 #include "component/clsmain.h"
 #include "db/recordset.h"
+#include "refdata/import.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include "tests/fixtures.h"
@@ -11,7 +12,7 @@ using namespace qel;
 
 class TestImport : public QObject {
     Q_OBJECT
-    QTemporaryDir resDir, docDir;
+    QTemporaryDir resDir, docDir{test::docsRoot() + QStringLiteral("/docs-XXXXXX")};
 
     QStringList logLines() const
     {
@@ -30,7 +31,7 @@ private slots:
 
     void statementFollowsTheFixedPieces()
     {
-        QCOMPARE(loadStatement(QStringLiteral("C:\\Data\\MICR1.dat"), QStringLiteral("TmpMICR_Master")),
+        QCOMPARE(loadStatement(QStringLiteral("C:\\Data\\MICR1.dat"), QStringLiteral("TmpMICR_Master")).display(),
                  QStringLiteral("load data infile 'C:/Data/MICR1.dat' into table TmpMICR_Master character set latin1 "
                                 "fields terminated by ',' enclosed by '\\\"' escaped by '\\\\' lines terminated by '\u00A6';"));
     }

@@ -17,7 +17,7 @@ using test::column;
 // The shared lookup pattern, driven through the MICR dialog on a fixture table.
 class TestLookupFramework : public QObject {
     Q_OBJECT
-    QTemporaryDir resDir, docDir;
+    QTemporaryDir resDir, docDir{test::docsRoot() + QStringLiteral("/docs-XXXXXX")};
     std::unique_ptr<Connection> db;
     ClsMain cls;
 

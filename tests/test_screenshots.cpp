@@ -20,7 +20,7 @@ using namespace qel;
 class TestScreenshots : public QObject {
     Q_OBJECT
     QString outDir;
-    QTemporaryDir resDir, docDir;
+    QTemporaryDir resDir, docDir{test::docsRoot() + QStringLiteral("/docs-XXXXXX")};
     std::unique_ptr<Connection> db;
     ClsMain cls;
 

@@ -1,72 +1,131 @@
+#include "component/clsmain.h"
 #include "db/recordset.h"
-#include "db/sqltext.h"
+#include "lookups/frmmicr.h"
+#include "refdata/resourcestore.h"
+#include "tests/fixtures.h"
+#include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace qel;
 
-// Values typed by a user go into statements between single quotes. Whatever they hold, a
-// condition built from one must match only rows whose column equals it (or matches it as a
-// like pattern): never more rows, never a syntax error that could be turned into one.
+// Values typed by a user go into statements between single quotes. Whatever they hold, and
+// whatever character set the connection speaks (the host's choice, or a SET NAMES it ran), a
+// condition built from one matches only rows whose column equals it (or matches it as a like
+// pattern): never more rows.
 class TestSqlText : public QObject {
     Q_OBJECT
     std::unique_ptr<Connection> db;
+    QTemporaryDir resDir, docDir{test::docsRoot() + QStringLiteral("/docs-XXXXXX")};
+
+    // Breaking out of the quotes: the classics, and multi-byte characters whose last byte is a
+    // backslash in gbk, sjis and big5 (a server reading UTF-8 bytes in those character sets sees
+    // such a character swallow the escaping backslash).
+    static QStringList corpus()
+    {
+        QStringList c{QStringLiteral("' or '1'='1"), QStringLiteral("x\\' or 1=1 -- "), QStringLiteral("\\\\' or 1=1 #"),
+                      QStringLiteral("AHMEDABAD'-- "), QStringLiteral("' union select City from T where '1'='1"),
+                      QString::fromUtf8("MUMBAI\0' or 1=1 -- ", 20), QStringLiteral("'; drop table T; --")};
+        for (const char* wide : {"\u0FFF", "\u4E57", "\u4FD3", "\u4E88", "\u5154", "\u4E48", "\uFF3C", "\u00A5"})
+            for (const char* tail : {"\\' or 1=1 #", "' or 1=1 #", "\\\\' or 1=1 -- "})
+                c << QString::fromUtf8(wide) + QString::fromUtf8(tail);
+        return c;
+    }
+
+    static void setNames(Connection& c, const QString& charset)
+    {
+        QVERIFY(c.Execute(Sql("SET NAMES ") + Sql(charset)));
+        QCOMPARE(QString::fromLatin1(c.characterSet()), charset);
+    }
+
+    static int rows(Connection& c, const Sql& sql)
+    {
+        Recordset rs;
+        if (!rs.open(sql, &c)) {
+            // Only a value that the character set cannot hold may be refused (it is never sent).
+            [&] { QCOMPARE(rs.lastError().number, 1366); }();
+            return 0;
+        }
+        return rs.recordCount();
+    }
 
 private slots:
     void initTestCase()
     {
         db = test::freshDatabase(QStringLiteral("t_sqltext"));
         QVERIFY(db->Execute(QStringLiteral("Create Table T (City Varchar(100))")));
-        QVERIFY(db->Execute(QStringLiteral("Insert into T values ('AHMEDABAD'), ('O''NEIL'), ('MUMBAI'), ('BACK\\\\SLASH'), ('x\\\\'), ('50%')")));
+        QVERIFY(db->Execute(QString::fromUtf8("Insert into T values ('AHMEDABAD'), ('O''NEIL'), ('MUMBAI'), ('BACK\\\\SLASH'), "
+                                              "('x\\\\'), ('50%'), ('\u4E2D\u6587')")));
+        ResourceStore::setOverrideDir(resDir.path());
+        test::writeResource(resDir.path(), QStringLiteral("MICR"), test::micrFixture(40));
+    }
+    void cleanupTestCase() { ResourceStore::setOverrideDir(QString()); }
+
+    void valuesAreQuotedAsTheStandardReadsThem()
+    {
+        QCOMPARE(Sql("a='").value(QStringLiteral("O'N\\")).code("'").display(), QStringLiteral("a='O''N\\\\'"));
+        QCOMPARE(Sql("a like '").like(QStringLiteral("O'N\\%")).code("'").display(), QStringLiteral("a like 'O''N\\\\\\\\%'"));
     }
 
-    void doublesQuotesAndBackslashes()
+    void equalityAndLikeMatchOnlyTheValue_data()
     {
-        QCOMPARE(sqlText(QStringLiteral("O'NEIL")), QStringLiteral("O''NEIL"));
-        QCOMPARE(sqlText(QStringLiteral("a\\b")), QStringLiteral("a\\\\b"));
-        QCOMPARE(sqlText(QStringLiteral("%_")), QStringLiteral("%_"));
-        QCOMPARE(sqlLikeText(QStringLiteral("O'N\\%")), QStringLiteral("O''N\\\\\\\\%"));
+        QTest::addColumn<QString>("charset");
+        for (const char* cs : {"utf8mb4", "latin1", "gbk", "sjis", "big5"})
+            QTest::newRow(cs) << cs;
     }
-
-    void equalityMatchesExactlyTheValue_data()
+    void equalityAndLikeMatchOnlyTheValue()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("quote in name") << "O'NEIL" << 1;
-        QTest::newRow("classic") << "' or '1'='1" << 0;
-        QTest::newRow("backslash quote") << "x\\' or 1=1 -- " << 0;
-        QTest::newRow("backslash at end") << "x\\" << 1;
-        QTest::newRow("backslash inside") << "BACK\\SLASH" << 1;
-        QTest::newRow("two backslashes then quote") << "\\\\' or 1=1 #" << 0;
-        QTest::newRow("comment") << "AHMEDABAD'-- " << 0;
-        QTest::newRow("union") << "' union select City from T where '1'='1" << 0;
-        QTest::newRow("nul byte") << QString::fromUtf8("MUMBAI\0' or 1=1 -- ", 20) << 0;
-        QTest::newRow("unicode quote") << QString::fromUtf8("MUMBAI\u2019 or 1=1 -- ") << 0;
-        QTest::newRow("semicolon") << "'; drop table T; --" << 0;
-    }
-    void equalityMatchesExactlyTheValue()
-    {
-        QFETCH(QString, value);
-        QFETCH(int, rows);
-        Recordset rs;
-        QVERIFY2(rs.open(QStringLiteral("Select * from T Where City='") + sqlText(value) + u'\'', db.get()),
-                 qPrintable(rs.lastError().description));
-        QCOMPARE(rs.recordCount(), rows);
-        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from T")), QStringLiteral("6"));
-    }
-
-    void likePatternsKeepWildcards()
-    {
-        for (const QString& v : {QStringLiteral("x\\' or 1=1 -- "), QStringLiteral("\\"), QStringLiteral("'%")}) {
-            Recordset rs;
-            QVERIFY(rs.open(QStringLiteral("Select * from T Where City like '%") + sqlLikeText(v) + QStringLiteral("%'"), db.get()));
-            QVERIFY(rs.recordCount() <= 2);
+        QFETCH(QString, charset);
+        Connection c;
+        QVERIFY(c.open(test::server().connectionString(QStringLiteral("t_sqltext"))));
+        setNames(c, charset);
+        const auto equal = [&](const QString& v) { return rows(c, Sql("Select * from T Where City='").value(v).code("'")); };
+        const auto like = [&](const QString& v) { return rows(c, Sql("Select * from T Where City like '%").like(v).code("%'")); };
+        for (const QString& v : corpus()) {
+            QVERIFY2(equal(v) == 0, qPrintable(v));
+            QVERIFY2(like(v) == 0, qPrintable(v));
         }
-        Recordset rs;
-        QVERIFY(rs.open(QStringLiteral("Select * from T Where City like '%") + sqlLikeText(QStringLiteral("\\")) + QStringLiteral("%'"), db.get()));
-        QCOMPARE(rs.recordCount(), 2);   // the two values holding a backslash
-        QVERIFY(rs.open(QStringLiteral("Select * from T Where City like '") + sqlLikeText(QStringLiteral("_UMBA_")) + u'\'', db.get()));
-        QCOMPARE(rs.recordCount(), 1);
+        QCOMPARE(equal(QStringLiteral("O'NEIL")), 1);
+        QCOMPARE(equal(QStringLiteral("BACK\\SLASH")), 1);
+        QCOMPARE(equal(QStringLiteral("x\\")), 1);
+        QCOMPARE(like(QStringLiteral("\\")), 2);   // the two values holding a backslash
+        QCOMPARE(rows(c, Sql("Select * from T Where City like '").like(QStringLiteral("_UMBA_")).code("'")), 1);
+        if (charset != u"latin1")   // a character that the connection can write is found as it is
+            QCOMPARE(equal(QString::fromUtf8("\u4E2D\u6587")), 1);
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from T")), QStringLiteral("7"));
+    }
+
+    // Every kind of search input of the lookup dialogs: a list's text in the search and in the
+    // next list's fill, and the advanced search value under each criterion.
+    void everySearchInputOnEveryCharset()
+    {
+        test::Messages answers;
+        for (const char* cs : {"utf8mb4", "latin1", "gbk", "sjis"}) {
+            auto conn = test::freshDatabase(QStringLiteral("t_sqltext_dialog"));
+            setNames(*conn, QString::fromLatin1(cs));
+            ClsMain cls;
+            cls.InitMe(docDir.path(), conn.get(), QStringLiteral("host.log"), 1, 1, 1);
+            frmmicr d;
+            d.InitData(&cls);
+            d.LoadData(QString(), QString());
+            for (const QString& v : corpus()) {
+                test::choose(&d, "Combo1", v);
+                d.LoadCombo(1);
+                QCOMPARE(test::child<QComboBox>(&d, "Combo2")->count(), 0);
+                d.Command1_Click();
+                QVERIFY2(test::column(&d, 1).isEmpty(), cs);
+                test::choose(&d, "Combo1", QString());
+                test::child<QComboBox>(&d, "Combo4")->setCurrentIndex(0);
+                test::child<QLineEdit>(&d, "Text1")->setText(v);
+                for (int how = 0; how < 3; ++how) {
+                    test::child<QComboBox>(&d, "Combo5")->setCurrentIndex(how);
+                    d.Command2_Click();
+                    QVERIFY2(test::column(&d, 1).isEmpty(), cs);
+                }
+            }
+            QCOMPARE(test::scalar(*conn, QStringLiteral("Select count(*) from TmpMICR_Master")), QStringLiteral("40"));
+        }
     }
 };
 

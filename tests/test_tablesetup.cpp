@@ -10,7 +10,7 @@ using namespace qel;
 
 class TestTableSetup : public QObject {
     Q_OBJECT
-    QTemporaryDir resDir, docDir;
+    QTemporaryDir resDir, docDir{test::docsRoot() + QStringLiteral("/docs-XXXXXX")};
     std::unique_ptr<Connection> db;
     ClsMain cls;
 

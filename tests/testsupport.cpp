@@ -1,5 +1,8 @@
 #include "tests/testsupport.h"
+#include "component/clsmain.h"
 #include "db/recordset.h"
+#include "refdata/resourcestore.h"
+#include "refdata/tablesetup.h"
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -21,10 +24,20 @@ PrivateServer& server()
         PrivateServer::Options o;
         const QByteArray dir = qgetenv("QELREFDESK_TEST_DATADIR");
         o.dataDir = dir.isEmpty() ? QDir::tempPath() + QStringLiteral("/qelrefdesk-testdb") : QString::fromLocal8Bit(dir);
-        o.socketPath = QStringLiteral("/tmp/qelrd-test-%1/s.sock").arg(qHash(o.dataDir) % 100000);
+        o.runDir = QStringLiteral("/tmp/qelrd-test-%1").arg(qHash(o.dataDir) % 100000);
+        o.loadDir = docsRoot();
         return o;
     }());
     return s;
+}
+
+QString docsRoot()
+{
+    const QByteArray dir = qgetenv("QELREFDESK_TEST_DATADIR");
+    const QString root = (dir.isEmpty() ? QDir::tempPath() + QStringLiteral("/qelrefdesk-testdb") : QString::fromLocal8Bit(dir))
+                         + QStringLiteral("-docs");
+    QDir().mkpath(root);
+    return root;
 }
 
 std::unique_ptr<Connection> freshDatabase(const QString& name, const QString& charset)
@@ -90,6 +103,18 @@ int main(int argc, char** argv)
             return 1;
         }
         return 0;
+    }
+    if (args[1] == u"--setup-table" && args.size() == 6) {
+        // One host's opening of a dialog, for the tests of hosts sharing a database:
+        // --setup-table DATABASE TYPE RESOURCE-DIR DOCUMENT-DIR
+        qel::Connection db;
+        if (!db.open(qel::test::server().connectionString(args[2])))
+            return 1;
+        qel::ResourceStore::setOverrideDir(args[4]);
+        qel::ClsMain cls;
+        cls.InitMe(args[5], &db, QStringLiteral("host.log"), 1, 1, 1);
+        const qel::TableDef* table = qel::Tables::forResource(args[3]);
+        return table && qel::setupReferenceTable(&cls, QStringLiteral("frmhost"), "INITDATA", *table) == QLatin1String(table->name) ? 0 : 1;
     }
     if (args[1] == u"--stop-server")
         return qel::test::server().stop(&err) ? 0 : (fprintf(stderr, "%s\n", qPrintable(err)), 1);

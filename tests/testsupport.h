@@ -18,6 +18,9 @@ struct RegisterTest {
 
 // The tests' own private server (not the user's).
 PrivateServer& server();
+// The folder from which that server loads files; document folders made below it
+// (QTemporaryDir(docsRoot() + "/docs-XXXXXX")) are read by the server as a host's would be.
+QString docsRoot();
 // A fresh, empty database of that name and character set, and a connection to it.
 std::unique_ptr<Connection> freshDatabase(const QString& name, const QString& charset = QStringLiteral("utf8mb4"));
 // A single value of a query, for assertions.

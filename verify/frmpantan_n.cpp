@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTime>
 #include <QVBoxLayout>
 
@@ -171,13 +172,13 @@ void frmPANTAN_N::STEP1()
     if (!waitReply(QStringLiteral("Cancelled by User.")))
         return endRun();
 
-    // The captcha goes through a temporary file, as the picture loader reads files.
+    // The captcha goes through a temporary file, as the picture loader reads files: in a folder
+    // of the user's own with a name nobody can guess, so nothing planted in the shared temporary
+    // folder is written through.
     ImgCap->clear();
-    QString dir = QDir::tempPath();
-    if (!dir.isEmpty()) {
-        if (!dir.endsWith(u'/'))
-            dir += u'/';
-        const QString path = dir + QString::number(qRound(QTime(0, 0).msecsTo(QTime::currentTime()) / 1000.0)) + QStringLiteral(".bmp");
+    const QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qelrd-captcha-XXXXXX"));
+    if (dir.isValid()) {
+        const QString path = dir.filePath(QString::number(qRound(QTime(0, 0).msecsTo(QTime::currentTime()) / 1000.0)) + QStringLiteral(".bmp"));
         const QString err = SaveCaptchaFile(path);
         if (!err.isEmpty()) {
             m_result = err;
@@ -188,7 +189,6 @@ void frmPANTAN_N::STEP1()
         const QImage img = reader.read();
         if (!img.isNull())
             ImgCap->setPixmap(QPixmap::fromImage(img));
-        QFile::remove(path);
     }
     if (ImgCap->pixmap().isNull()) {
         m_result = QStringLiteral("Failed [Error Code : 0005].");
@@ -205,11 +205,9 @@ QString frmPANTAN_N::SaveCaptchaFile(const QString& path)
 {
     if (!removeFile(path))
         return QStringLiteral("Failed to Delete Existing Temporary File.");
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    CreatedFile f;
+    if (!f.create(path, WHR ? WHR->ResponseBody() : QByteArray(), nullptr, 0600))
         return QStringLiteral("Failed to Create ActiveX Component Object [AS].");
-    f.write(WHR ? WHR->ResponseBody() : QByteArray());
-    f.close();
     return QString();
 }
 

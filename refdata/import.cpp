@@ -1,0 +1,142 @@
+#include "refdata/import.h"
+#include "component/clsmain.h"
+#include "component/errlog.h"
+#include "component/files.h"
+#include "db/connection.h"
+#include "db/recordset.h"
+#include "refdata/resourcestore.h"
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+namespace qel {
+
+Q_LOGGING_CATEGORY(lcImport, "qelrefdesk.import")
+
+namespace {
+
+// A name that reaches the server's file system unchanged: the statement goes in latin1 and
+// turns backslashes into slashes, so only plain ASCII without backslashes survives.
+bool exactName(const QString& path)
+{
+    return std::all_of(path.begin(), path.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'\\'; });
+}
+
+bool inside(const QString& path, const QString& folder)
+{
+    const QString p = QFileInfo(path).canonicalFilePath(), f = QFileInfo(folder).canonicalFilePath();
+    return !p.isEmpty() && !f.isEmpty() && (p == f || p.startsWith(f + u'/'));
+}
+
+// Errors that say the server could not read the file it was told to load.
+bool cannotRead(int n) { return n == 13 || n == 29 || n == 1045 || n == 1227 || n == 1290; }
+// Errors that say the server takes no file over the connection.
+bool localRefused(int n) { return n == 1148 || n == 4166 || n == 3948 || n == 2068; }
+
+struct Folder {
+    QString path;        // where the file goes; empty: over the connection
+    bool spec = false;   // the document folder itself, by the spec's name
+};
+
+Folder chooseFolder(Connection* db, const QString& docPath)
+{
+    if (!db || !db->serverOnThisMachine())
+        return {db ? QString() : docPath, !db};
+    Recordset rs;
+    if (!rs.open(Sql("Select @@secure_file_priv is null, ifnull(@@secure_file_priv, '')"), db))
+        return {docPath, true};
+    if (rs.value(0) == u"1")
+        return {};   // the server loads no files at all
+    QString allowed = rs.value(1);
+    while (allowed.size() > 1 && allowed.endsWith(u'/'))
+        allowed.chop(1);
+    if ((allowed.isEmpty() || inside(docPath, allowed)) && exactName(docPath))
+        return {docPath, true};
+    if (!allowed.isEmpty() && exactName(allowed))
+        return {allowed, false};
+    return {};
+}
+
+} // namespace
+
+Sql loadStatement(const QString& fileName, const QString& table, bool overConnection)
+{
+    // The resource is Windows-1252 text; "character set latin1" (the server's name for that code
+    // page) has the server read it as such whatever the database's own character set is.
+    return Sql(overConnection ? "load data local infile '" : "load data infile '")
+        .value(QString(fileName).replace(u'\\', u'/'))
+        .code(QStringLiteral("' into table ") + table + QStringLiteral(" character set latin1")
+              + QStringLiteral(" fields terminated by ',' enclosed by '\\") + u'"'
+              + QStringLiteral("' escaped by '\\\\' lines terminated by '\u00A6';"));
+}
+
+ImportResult importResource(ClsMain& cls, const QString& Tb, int Id, const QString& Typ)
+{
+    const ErrHandler eh(&cls, QStringLiteral("CLSMAIN"), "IMPORTRESFLDATA");
+    ImportResult result;
+    const auto failed = [&](const DbError& e) {
+        result.error = e;
+        eh.fail(e);
+    };
+    const QString name = Typ + QString::number(Id) + QStringLiteral(".dat");
+    bool found = false;
+    const QByteArray data = ResourceStore::bytes(Typ, Id, &found);
+    if (!found)
+        failed({325, QStringLiteral("Invalid format in resource file: resource %1 %2 not found").arg(Typ).arg(Id), QStringLiteral("QELRefDesk")});
+    Connection* db = cls.Db();
+    const Folder folder = chooseFolder(db, cls.DocPath());
+
+    CreatedFile file;
+    if (!folder.path.isEmpty()) {
+        // In the document folder by the spec's name; in the server's own folder, which other
+        // processes share, by a name of this process's own.
+        result.file = folder.path + u'/' + (folder.spec ? name : Typ + QString::number(Id) + u'-'
+                                                                    + QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".dat"));
+        QString why;
+        if (!file.create(result.file, data, &why))
+            failed({75, QStringLiteral("Path/File access error: %1: %2").arg(result.file, why), QStringLiteral("QELRefDesk")});
+    }
+    if (!db) {
+        failed({91, QStringLiteral("Object variable or With block variable not set"), QStringLiteral("QELRefDesk")});
+    } else {
+        bool overConnection = !file.exists();
+        if (file.exists()) {
+            // The terminator byte in the statement must reach the server as the byte 0xA6 it stands
+            // for in the file, so the statement goes in the file's character set.
+            result.loaded = db->Execute(loadStatement(result.file, Tb), QByteArrayLiteral("latin1"));
+            if (!result.loaded && cannotRead(db->lastError().number)) {
+                qCInfo(lcImport, "%s: the server cannot read %s (%s); sending the data over the connection", qPrintable(Tb),
+                       qPrintable(result.file), qPrintable(db->lastError().description));
+                overConnection = true;
+            } else if (!result.loaded) {
+                failed(db->lastError());
+            }
+        }
+        if (overConnection) {
+            result.route = ImportResult::OverConnection;
+            if (result.file.isEmpty())
+                result.file = name;
+            result.loaded = db->loadLocal(loadStatement(result.file, Tb, true), QString(result.file).replace(u'\\', u'/'), data,
+                                          QByteArrayLiteral("latin1"));
+            if (!result.loaded) {
+                DbError e = db->lastError();
+                if (localRefused(e.number))
+                    e.description = QStringLiteral("The database server takes no data over the connection (its local_infile "
+                                                   "setting is off) and cannot read the component's file itself: %1")
+                                        .arg(e.description);
+                failed(e);
+            }
+        }
+        if (result.loaded)
+            qCInfo(lcImport, "%s: %s loaded %s", qPrintable(Tb), qPrintable(name),
+                   result.route == ImportResult::ServerFile ? qPrintable(QStringLiteral("by the server from ") + result.file)
+                                                            : "over the connection");
+        eh(db->Execute(Sql("Flush Tables")), db->lastError());
+    }
+    if (!file.remove())
+        failed({53, QStringLiteral("File not found: %1").arg(result.file), QStringLiteral("QELRefDesk")});
+    return result;
+}
+
+} // namespace qel

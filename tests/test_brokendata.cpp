@@ -1,0 +1,195 @@
+#include "component/clsmain.h"
+#include "component/windowregistry.h"
+#include "db/recordset.h"
+#include "lookups/frmmicr.h"
+#include "refdata/csvimport.h"
+#include "refdata/resourcestore.h"
+#include "refdata/tablesetup.h"
+#include "tests/fixtures.h"
+#include "tests/lookuptesting.h"
+#include "tests/testsupport.h"
+#include <QProcess>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+using namespace qel;
+using namespace qel::test;
+
+// Data, folders and servers that are not what they should be: the component says so plainly and
+// loses nothing it could keep.
+class TestBrokenData : public QObject {
+    Q_OBJECT
+    QTemporaryDir res, docs{docsRoot() + QStringLiteral("/docs-XXXXXX")};
+
+    static QByteArray pin(int sr, const QByteArray& state, const QByteArray& city, const QByteArray& area)
+    {
+        return record({state, city, area, QByteArray::number(110000 + sr)}, sr) + '\xA6';
+    }
+    // A MICR dialog opened by the host over fixture rows, in a fresh database.
+    std::unique_ptr<Connection> openMicr(frmmicr& d, ClsMain& cls, const QString& database, const QString& charset = QStringLiteral("utf8mb4"))
+    {
+        writeResource(res.path(), QStringLiteral("MICR"), micrFixture(30));
+        auto db = freshDatabase(database, charset);
+        cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
+        d.InitData(&cls);
+        d.LoadData(QString(), QString());
+        return db;
+    }
+
+private slots:
+    void initTestCase() { ResourceStore::setOverrideDir(res.path()); }
+    void cleanupTestCase() { ResourceStore::setOverrideDir(QString()); }
+
+    void recordsTheServerWouldRefuseAreNamedByLine()
+    {
+        const QByteArray csv = "STATE,CITY,AREA,PIN\nFIXTURE STATE,FIXTURE CITY,FIXTURE AREA,110001\nFIXTURE STATE,FIXTURE CITY,"
+                               + QByteArray(150, 'A') + ",110002\n";
+        const auto r = CsvImport::convert(QStringLiteral("PIN"), csv,
+                                          {{"State", "STATE"}, {"City", "CITY"}, {"Area", "AREA"}, {"PIN", "PIN"}});
+        QCOMPARE(r.records, 1);
+        QCOMPARE(r.errors, QStringList{QStringLiteral("line 3: Area has 150 characters where its column holds 100")});
+    }
+
+    void shippedResourcesFitTheirTables()
+    {
+        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));
+        QStringDecoder cp1252("windows-1252");
+        for (const QString& type : {"MICR", "IFSC", "BANKBSR", "BANKNODAL", "DIST", "ISD", "STD", "PIN", "PANAO", "TANAO", "SVT_LOC",
+                                    "SVT_RNG", "SVT_COM", "SVT_DIV", "TINFC"}) {
+            QStringList problems;
+            int n = 0;
+            ResourceStore::forEachRecord(ResourceStore::bytes(type, 1), [&](const QList<QByteArray>& fields) {
+                QStringList values;
+                for (const QByteArray& f : fields)
+                    values << cp1252.decode(f);
+                if (const QString p = Tables::checkRecord(*Tables::forResource(type), values); !p.isEmpty())
+                    problems << QStringLiteral("%1 record %2: %3").arg(type).arg(n + 1).arg(p);
+                return ++n, problems.size() < 5;
+            });
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+            QCOMPARE(n, ResourceStore::recordCount(type));
+        }
+        ResourceStore::setOverrideDir(res.path());
+    }
+
+    void failedLoadIsToldOnce()
+    {
+        writeResource(res.path(), QStringLiteral("PIN"), pin(1, "FIXTURE STATE", "FIXTURE CITY", "AREA") + pin(2, "FIXTURE STATE", "FIXTURE CITY", QByteArray(150, 'A')));
+        auto db = freshDatabase(QStringLiteral("t_broken_told"));
+        ClsMain cls;
+        cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
+        Messages seen;
+        for (int i = 0; i < 2; ++i)   // two openings of the dialog
+            setupReferenceTable(&cls, QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
+        QCOMPARE(seen.seen.size(), 1);
+        QVERIFY2(seen.seen[0].contains(QStringLiteral("PIN")) && seen.seen[0].contains(QStringLiteral("Data too long")), qPrintable(seen.seen[0]));
+        QCOMPARE(scalar(*db, QStringLiteral("Select count(*) from TmpPIN_Master")), QStringLiteral("0"));
+    }
+
+    void documentFoldersOfAnyName()
+    {
+        writeResource(res.path(), QStringLiteral("STD"), record({"FIXTURE STATE", "FIXTURE CITY", "123"}, 1) + '\xA6');
+        for (const QString& name : {QStringLiteral("caf\u00e9"), QString::fromUtf8("\u0926\u0938\u094d\u0924\u093e\u0935\u0947\u091c\u093c"),
+                                    QString::fromUtf8("\u6587\u6863"), QStringLiteral("back\\slash")}) {
+            const QString dir = docs.filePath(name);
+            QVERIFY(QDir().mkpath(dir));
+            auto db = freshDatabase(QStringLiteral("t_broken_folder"));
+            ClsMain cls;
+            cls.InitMe(dir, db.get(), QStringLiteral("host.log"), 1, 1, 1);
+            QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmstd"), "INITDATA", Tables::STD), QStringLiteral("TmpSTD_Master"));
+            QCOMPARE(scalar(*db, QStringLiteral("Select count(*) from TmpSTD_Master")), QStringLiteral("1"));
+            QVERIFY(QDir(dir).isEmpty());
+        }
+    }
+
+    void twoHostsImportingAtOnceLoadOneCopy()
+    {
+        QByteArray data;
+        for (int i = 1; i <= 20000; ++i)
+            data += pin(i, "FIXTURE STATE", "FIXTURE CITY " + QByteArray::number(i % 50), "FIXTURE AREA");
+        writeResource(res.path(), QStringLiteral("PIN"), data);
+        for (int round = 0; round < 3; ++round) {
+            auto db = freshDatabase(QStringLiteral("t_broken_race"));
+            QList<QProcess*> hosts;
+            for (int h = 0; h < 2; ++h) {
+                hosts << new QProcess(this);
+                hosts.last()->start(QCoreApplication::applicationFilePath(),
+                                    {QStringLiteral("--setup-table"), QStringLiteral("t_broken_race"), QStringLiteral("PIN"), res.path(), docs.path()});
+            }
+            for (QProcess* p : hosts) {
+                QVERIFY(p->waitForFinished(60000));
+                QCOMPARE(p->exitCode(), 0);
+                delete p;
+            }
+            QCOMPARE(scalar(*db, QStringLiteral("Select count(*) from TmpPIN_Master")), QStringLiteral("20000"));
+        }
+    }
+
+    void serverThatDiesWhileStartingIsReportedAtOnce()
+    {
+        QTemporaryDir base;
+        QVERIFY(QDir().mkpath(base.filePath(QStringLiteral("data/mysql"))));   // looks initialised
+        PrivateServer s({base.filePath(QStringLiteral("data")), base.filePath(QStringLiteral("run")), base.filePath(QStringLiteral("missing"))});
+        QElapsedTimer t;
+        t.start();
+        QString error;
+        QVERIFY(!s.ensureRunning(&error));
+        QVERIFY2(t.elapsed() < 20000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY2(error.contains(QStringLiteral("stopped while starting")) && error.contains(QStringLiteral("secure")), qPrintable(error));
+    }
+
+    void lostConnectionIsRestoredOnceThenTold()
+    {
+        ClsMain cls;
+        frmmicr d;
+        auto db = openMicr(d, cls, QStringLiteral("t_broken_lost"));
+        Connection admin;
+        QVERIFY(admin.open(server().connectionString()));
+        const auto kill = [&] { QVERIFY(admin.Execute(QStringLiteral("Kill ") + scalar(*db, QStringLiteral("Select connection_id()")))); };
+        Messages seen;
+        kill();
+        choose(&d, "Combo1", QStringLiteral("FIXTURE CITY 1"));
+        d.Command1_Click();
+        QVERIFY(!column(&d, 3).isEmpty());
+        QCOMPARE(seen.seen, QStringList());
+        // The server out of reach: the user hears of it.
+        const QString socket = server().options().socketPath();
+        kill();
+        QVERIFY(QFile::rename(socket, socket + QStringLiteral(".away")));
+        d.Command1_Click();
+        QFile::rename(socket + QStringLiteral(".away"), socket);
+        QCOMPARE(seen.seen.size(), 1);
+        QVERIFY2(seen.seen[0].contains(QStringLiteral("lost and could not be restored")), qPrintable(seen.seen[0]));
+        QVERIFY(column(&d, 3).isEmpty());
+    }
+
+    void typedTextIsNeverReadForPlaceholders()
+    {
+        writeResource(res.path(), QStringLiteral("PIN"), pin(1, "X", "X", "WRONG ROW") + pin(2, "FIXTURE STATE", "FIXTURE CITY", "AREA"));
+        auto db = freshDatabase(QStringLiteral("t_broken_placeholder"));
+        ClsMain cls;
+        cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
+        std::unique_ptr<QWidget> w(WindowRegistry::create(QStringLiteral("frmpin")));
+        auto* d = static_cast<LookupDialog*>(w.get());
+        d->InitData(&cls);
+        choose(d, "Combo1", QStringLiteral("%2"));
+        choose(d, "Combo2", QStringLiteral("X"));
+        d->LoadCombo(2);
+        QCOMPARE(child<QComboBox>(d, "Combo3")->count(), 0);   // not StateN='X' and City='X'
+    }
+
+    void textALatin1DatabaseCannotHoldIsExplained()
+    {
+        ClsMain cls;
+        frmmicr d;
+        auto db = openMicr(d, cls, QStringLiteral("t_broken_latin1"), QStringLiteral("latin1"));
+        Messages seen;
+        choose(&d, "Combo1", QString::fromUtf8("\u0926\u0938\u094d\u0924\u093e\u0935\u0947\u091c\u093c"));
+        d.Command1_Click();
+        QCOMPARE(seen.seen.size(), 1);
+        QVERIFY2(seen.seen[0].contains(QStringLiteral("characters")), qPrintable(seen.seen[0]));
+    }
+};
+
+QEL_TEST(TestBrokenData);
+#include "test_brokendata.moc"
