@@ -40,7 +40,8 @@ HostWindow::HostWindow(const QString& connectionString) : m_db(std::make_unique<
     m_cls->InitMe(docs, connected ? m_db.get() : nullptr, QStringLiteral("QELHost.log"), sx, sy, std::min(sx, sy));
     m_cls->setMdiObj(this);
 
-    QMenu* ref = menuBar()->addMenu(QStringLiteral("&Reference"));
+    // Alt+E: the menu window's buttons hold Alt+R and most other letters.
+    QMenu* ref = menuBar()->addMenu(QStringLiteral("R&eference"));
     ref->addAction(QStringLiteral("&Menu window (ObjMain)"), this, [this] { m_cls->ObjMain(); });
     ref->addSeparator();
     ref->addAction(QStringLiteral("MICR code (GetMICR)..."), this, [this] {

@@ -134,7 +134,9 @@ void ClsMain::ObjMain()
     // otherwise as a window owned by the frame.
     if (auto* frame = qobject_cast<QWidget*>(m_MdiObj.data())) {
         if (auto* area = frame->findChild<QMdiArea*>()) {
-            area->addSubWindow(w)->setAttribute(Qt::WA_DeleteOnClose);
+            QMdiSubWindow* sub = area->addSubWindow(w);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->adjustSize();   // the window's own size, not a collapsed strip
             w->show();
             return;
         }
@@ -148,7 +150,8 @@ QString ClsMain::GetPanTanName(const QString& PANTAN)
     m_PANTAN_Status = PANTAN;
     const QString method = UserSettings::get(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"),
                                              QStringLiteral("N"));
-    QWidget* w = WindowRegistry::create(method == u"Y" ? QStringLiteral("frmPANTAN") : QStringLiteral("frmPANTAN_N"));
+    // "N" is the own HTTP requests; anything else the browser.
+    QWidget* w = WindowRegistry::create(method == u"N" ? QStringLiteral("frmPANTAN_N") : QStringLiteral("frmPANTAN"));
     if (!w)
         return QString();
     QMetaObject::invokeMethod(w, "InitData", Q_ARG(QObject*, this));

@@ -1,5 +1,7 @@
 #include "component/msgservice.h"
+#include <QApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 namespace qel {
 
@@ -24,7 +26,40 @@ MessageService::Answer show(QWidget* parent, const MessageService::Message& m)
     box.setDefaultButton(m.defaultAnswer == MessageService::No ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes ? MessageService::Yes : MessageService::No;
 }
+std::function<void(const QString&)>& busyObserver()
+{
+    static std::function<void(const QString&)> o;
+    return o;
+}
 } // namespace
+
+BusyNotice::BusyNotice(QWidget* parent, const QString& text)
+{
+    if (busyObserver()) {
+        busyObserver()(text);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_dialog = new QProgressDialog(text, QString(), 0, 0, parent);
+    m_dialog->setObjectName(QStringLiteral("frmBusy"));
+    m_dialog->setWindowTitle(MessageService::defaultTitle());
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+    m_dialog->setMinimumDuration(0);
+    m_dialog->show();
+    // Painted before the work blocks the window.
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+BusyNotice::~BusyNotice()
+{
+    if (!m_dialog)
+        return;
+    delete m_dialog;
+    QApplication::restoreOverrideCursor();
+}
+
+void BusyNotice::setObserver(std::function<void(const QString&)> observer) { busyObserver() = std::move(observer); }
 
 QString MessageService::defaultTitle() { return QStringLiteral("QELRefDesk"); }
 

@@ -2,6 +2,7 @@
 #include <QString>
 #include <functional>
 
+class QProgressDialog;
 class QWidget;
 
 namespace qel {
@@ -27,6 +28,23 @@ public:
     // Replaces the on-screen boxes; an empty responder restores them.
     static void setResponder(Responder responder);
     static QString defaultTitle();
+};
+
+// Says, while long work runs on the window's thread (a data set loaded for its first use), what
+// the wait is for: a small window with a busy indicator and the wait cursor, from construction to
+// destruction. Tests watch the notices instead (setObserver).
+class BusyNotice {
+public:
+    BusyNotice(QWidget* parent, const QString& text);
+    ~BusyNotice();
+    BusyNotice(const BusyNotice&) = delete;
+    BusyNotice& operator=(const BusyNotice&) = delete;
+
+    // Receives every notice's text instead of the screen; an empty function restores the screen.
+    static void setObserver(std::function<void(const QString&)> observer);
+
+private:
+    QProgressDialog* m_dialog = nullptr;
 };
 
 } // namespace qel

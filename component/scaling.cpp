@@ -100,6 +100,14 @@ void collectControls(QWidget* parent, QList<QWidget*>& out)
 
 int sx(int v, float f) { return int(std::lround(v * double(f))); }
 
+// Moves and sizes a widget; one held at a fixed size takes the new size as its fixed size.
+void place(QWidget* w, const QRect& r)
+{
+    if (w->minimumSize() == w->maximumSize() && !w->minimumSize().isEmpty())
+        w->setFixedSize(r.size());
+    w->setGeometry(r);
+}
+
 void commonRule(QWidget* w, float x, float y)
 {
     QRect g = w->geometry();
@@ -111,7 +119,7 @@ void commonRule(QWidget* w, float x, float y)
                                              && qobject_cast<QTabWidget*>(container->parentWidget()->parentWidget())));
         g.moveLeft(onTab ? g.left() + twips(75000) : twips(120));
     }
-    w->setGeometry(sx(g.left(), x), sx(g.top(), y), sx(g.width(), x), sx(g.height(), y));
+    place(w, QRect(sx(g.left(), x), sx(g.top(), y), sx(g.width(), x), sx(g.height(), y)));
 }
 
 void scaleGrid(QWidget* grid, float x, float y)
@@ -177,7 +185,7 @@ void resizeForResolution(QWidget* form, float x, float y, float fs)
         switch (kind) {
         case Kind::Combo: {
             const QRect g = w->geometry();
-            w->setGeometry(sx(g.left(), x), sx(g.top(), y), sx(g.width(), x), g.height());
+            place(w, QRect(sx(g.left(), x), sx(g.top(), y), sx(g.width(), x), g.height()));
             break;
         }
         case Kind::Label: {
@@ -186,13 +194,13 @@ void resizeForResolution(QWidget* form, float x, float y, float fs)
             const bool autoSize = w->property("AutoSize").toBool();
             const int width = autoSize && !l->wordWrap() ? g.width() : sx(g.width(), x);
             const int height = autoSize ? g.height() : sx(g.height(), y);
-            w->setGeometry(sx(g.left(), x), sx(g.top(), y), width, height);
+            place(w, QRect(sx(g.left(), x), sx(g.top(), y), width, height));
             break;
         }
         case Kind::Tab:
         case Kind::Line: {
             const QRect g = w->geometry();
-            w->setGeometry(sx(g.left(), x), sx(g.top(), y), sx(g.width(), x), sx(g.height(), y));
+            place(w, QRect(sx(g.left(), x), sx(g.top(), y), sx(g.width(), x), sx(g.height(), y)));
             break;
         }
         default:
@@ -202,7 +210,7 @@ void resizeForResolution(QWidget* form, float x, float y, float fs)
         }
     }
     const QRect g = form->geometry();
-    form->setGeometry(sx(g.left(), x), sx(g.top(), y), sx(g.width(), x), sx(g.height(), y));
+    place(form, QRect(sx(g.left(), x), sx(g.top(), y), sx(g.width(), x), sx(g.height(), y)));
 }
 
 } // namespace qel

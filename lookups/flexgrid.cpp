@@ -1,6 +1,14 @@
 #include "lookups/flexgrid.h"
+#include "component/msgservice.h"
 #include "component/scaling.h"
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QSaveFile>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -67,6 +75,27 @@ int compareKeys(const SortKey& a, const SortKey& b)
     if (d != 0)
         return d;
     return a.length < b.length ? -1 : (b.length < a.length ? 1 : 0);
+}
+
+// A cell as a spreadsheet should read it: quoted when it holds the separator, a quote or a line
+// break; and a text that a spreadsheet would take for a formula ("=HYPERLINK(...)" in a data
+// file) kept as text.
+QString exportCell(QString v, QChar separator)
+{
+    static const QString formulaStart = QStringLiteral("=+-@");
+    bool number = false;
+    v.toDouble(&number);
+    if (!v.isEmpty() && formulaStart.contains(v[0]) && !number)
+        v.prepend(u'\'');
+    if (v.contains(separator) || v.contains(u'"') || v.contains(u'\n') || v.contains(u'\r'))
+        v = u'"' + v.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return v;
+}
+
+std::function<QString(QWidget*)>& saveFileChooser()
+{
+    static std::function<QString(QWidget*)> c;
+    return c;
 }
 
 // The cell editor only shows (and highlights) what the cell holds; typing does not change it.
@@ -415,13 +444,93 @@ QStringList GridModel::widestCandidates(int col, int count) const
     return out;
 }
 
+void FlexGrid::setSaveFileChooser(std::function<QString(QWidget*)> chooser) { saveFileChooser() = std::move(chooser); }
+
+QString FlexGrid::rowsText(const QList<int>& dataRows, QChar separator) const
+{
+    QList<int> cols;
+    for (int c = 0; c < m_model.columnCount(); ++c)
+        if (!isColumnHidden(c))
+            cols << c;
+    QString out;
+    const auto line = [&](int gridRow) {
+        QStringList cells;
+        for (int c : cols)
+            cells << exportCell(m_model.text(gridRow, c), separator);
+        out += cells.join(separator) + QStringLiteral("\r\n");
+    };
+    line(0);
+    for (int r : dataRows)
+        line(r + 1);
+    return out;
+}
+
+QString FlexGrid::selectionText() const
+{
+    QList<int> rows;
+    for (const QModelIndex& i : selectionModel()->selectedRows())
+        rows << i.row();
+    if (rows.isEmpty() && currentIndex().isValid())
+        rows << currentIndex().row();
+    std::sort(rows.begin(), rows.end());
+    return rowsText(rows, u'\t');
+}
+
+QByteArray FlexGrid::csv() const
+{
+    QList<int> rows(m_model.rowCount());
+    std::iota(rows.begin(), rows.end(), 0);
+    return rowsText(rows, u',').toUtf8();
+}
+
+bool FlexGrid::exportCsv(const QString& path, QString* error) const
+{
+    QSaveFile f(path);
+    const QByteArray bytes = csv();
+    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
+        return true;
+    if (error)
+        *error = f.errorString();
+    return false;
+}
+
+void FlexGrid::copySelection() const { QApplication::clipboard()->setText(selectionText()); }
+
+void FlexGrid::exportAsked()
+{
+    const QString path = saveFileChooser() ? saveFileChooser()(this)
+                                           : QFileDialog::getSaveFileName(this, QStringLiteral("Export to CSV"), QString(),
+                                                                          QStringLiteral("CSV files (*.csv)"));
+    QString error;
+    if (!path.isEmpty() && !exportCsv(path, &error))
+        MessageService::inform(this, QStringLiteral("Could not write %1: %2").arg(path, error));
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent* e)
+{
+    if (e->matches(QKeySequence::Copy)) {
+        copySelection();
+        return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+void FlexGrid::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuGrid"));
+    menu.addAction(QStringLiteral("&Copy"), this, &FlexGrid::copySelection, QKeySequence::Copy);
+    menu.addAction(QStringLiteral("&Export to CSV\u2026"), this, &FlexGrid::exportAsked);
+    menu.exec(e->globalPos());
+}
+
 FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent)
 {
     m_model.setBaseFont(font());
     setModel(&m_model);
     setItemDelegate(new ReadOnlyDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);   // rows to copy; Select takes the current one
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     verticalHeader()->hide();

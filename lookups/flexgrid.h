@@ -2,6 +2,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <QVector>
+#include <functional>
 
 namespace qel {
 
@@ -132,16 +133,30 @@ public:
 
     GridModel* gridModel() { return &m_model; }
 
+    // The selected rows (the current one when none is selected) with the visible columns' headers,
+    // tab-separated, as a spreadsheet takes them from the clipboard (Ctrl+C, "Copy").
+    QString selectionText() const;
+    // Every row, the visible columns in their order, as UTF-8 CSV ("Export to CSV…").
+    QByteArray csv() const;
+    bool exportCsv(const QString& path, QString* error) const;
+    // Asks where to export; tests answer instead (an empty function restores the file dialog).
+    static void setSaveFileChooser(std::function<QString(QWidget* parent)> chooser);
+
 signals:
     // After the user sorted by clicking a header (column, order).
     void AfterSort(int col, int order);
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
     void headerClicked(int section);
+    QString rowsText(const QList<int>& dataRows, QChar separator) const;
+    void copySelection() const;
+    void exportAsked();
     void updateFrozen();
 
     GridModel m_model;

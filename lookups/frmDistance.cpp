@@ -40,7 +40,7 @@ public:
         connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     }
 
-    void Command2_Click() override { vsf->setRows(1); }
+    void Command2_Click() override { resetGrid(); }
 
     void setupTables(const char* procedure) override
     {

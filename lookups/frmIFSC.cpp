@@ -35,6 +35,7 @@ const LookupSpec kSpec{
     .trimSearchValue = false,
     .searchCombo = "Combo5",
     .criteriaCombo = "Combo6",
+    .completionRefills = false,
 };
 
 class frmIFSC : public LookupDialog {

@@ -38,6 +38,7 @@ const LookupSpec kSpec{
     .resultSlots = {5, 6, 7, 10},
     .preselect = {0, 1, 2},
     .advancedProcedure = "LOADGRID",
+    .completionRefills = false,
 };
 
 // The office tables, by index: 1 ranges, 2 commissionerates, 3 divisions; and their key columns.

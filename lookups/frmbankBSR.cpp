@@ -29,6 +29,7 @@ const LookupSpec kSpec{
     .resultSlots = {3, 4, 5},
     .preselect = {2},
     .trimSearchValue = false,
+    .completionRefills = false,
 };
 
 class frmbankBSR : public LookupDialog {

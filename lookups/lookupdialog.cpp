@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -163,6 +164,16 @@ LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : QDialog(pa
     connect(cmdback, &QPushButton::clicked, this, [this] { cmdback_Click(); });
     if (spec.resultSlots.isEmpty())
         cmdselect->hide();
+
+    lblRows = named(new QLabel(this), "lblRows");
+    lblRows->setTextFormat(Qt::PlainText);
+    lblRows->setGeometry(margin, H - 44, 260, 32);
+}
+
+void LookupDialog::showRowCount()
+{
+    const int n = vsf->rows() - 1;
+    lblRows->setText(QLocale(QLocale::English, QLocale::UnitedStates).toString(n) + (n == 1 ? QStringLiteral(" row") : QStringLiteral(" rows")));
 }
 
 LookupDialog::~LookupDialog()
@@ -243,6 +254,7 @@ void LookupDialog::loadData(const QStringList& args)
 
 void LookupDialog::resetGrid()
 {
+    lblRows->clear();
     vsf->setRows(1);
     vsf->setCellFontBold(0, 0, 0, vsf->cols() - 1, true);
 }
@@ -448,6 +460,7 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append)
     vsf->sortColumns(m_spec.sortKeys);
     loadSrNo();
     vsf->setRedraw(true);
+    showRowCount();
     QApplication::restoreOverrideCursor();
 }
 
@@ -507,7 +520,9 @@ void LookupDialog::autoComplete(QComboBox* c)
     for (int i = 0; i < c->count(); ++i) {
         const QString item = c->itemText(i);
         if (item.toUpper().startsWith(t.toUpper())) {
-            c->setCurrentIndex(i);   // a change of selection: the list's click runs
+            m_loadingList = !m_spec.completionRefills;
+            c->setCurrentIndex(i);   // a change of selection: the list's click runs, where completion refills
+            m_loadingList = false;
             QLineEdit* e = c->lineEdit();
             e->setCursorPosition(int(item.size()));
             e->cursorBackward(true, int(item.size() - t.size()));

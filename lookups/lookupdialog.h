@@ -66,6 +66,7 @@ struct LookupSpec {
     const char* command1 = "&Go";
     const char* command2 = "G&o";
     const char* advancedProcedure = "LOADGRID1";   // the advanced search's name in the log
+    bool completionRefills = true;     // an item chosen by auto-completion refills the lists below, as a click does
 };
 
 // The common pattern of the lookup dialogs: cascading lists, an advanced search, a grid filled
@@ -119,6 +120,8 @@ protected:
     Sql listQuery(int list) const;
     QString listText(int list) const;
     void resetGrid();
+    // "66,382 rows" beside the grid, after each search.
+    void showRowCount();
     void setStopCaption(bool stop);
     void logFailure(const char* procedure, const DbError& e) const;
     // Tells the user of a failed search that has a cause they can act on (a lost connection, a
@@ -152,6 +155,7 @@ protected:
     QPushButton* cmdselect;
     QPushButton* cmdback;
     QLabel* Image1;
+    QLabel* lblRows;
     QLabel* m_noData = nullptr;
 
 private:

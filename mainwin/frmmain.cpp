@@ -172,6 +172,7 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent)
     lblchkup->adjustSize();
     lblchkup->installEventFilter(this);
     layoutFrames();
+    m_designed = size();
 }
 
 frmmain::~frmmain() = default;
@@ -183,6 +184,7 @@ void frmmain::InitData(QObject* cls)
     ClsObj = qobject_cast<ClsMain*>(cls);
     if (ClsObj)
         ClsObj->Resize_For_Resolution(this, false);
+    m_designed = size();
     lblchkup->setProperty("Tag", QStringLiteral("Y"));
 }
 

@@ -31,6 +31,8 @@ public:
     void Command1_Click(int index);
     void cmdokPT_Click();
     QPushButton* menuButton(int index) const;
+    // Its designed size, scaled to the screen: what a host's MDI area gives the window.
+    QSize sizeHint() const override { return m_designed; }
 
     // The update check: the version-information file from the update site, its record for this
     // product against the installed file's date, and the offer to download. Automatic (silent
@@ -67,6 +69,7 @@ private:
     QPushButton* cmdcancelPT;
     QLabel* lblchkup;
     QPushButton* Command1[14] = {};
+    QSize m_designed;
     bool m_closing = false;
     bool m_autoCheckQueued = false;
 };

@@ -66,6 +66,9 @@ QString setupReferenceTable(ClsMain* cls, const QString& module, const char* pro
     if (!name.isEmpty()) {
         const int expected = ResourceStore::recordCount(resource);
         if (rs.recordCount() != expected) {
+            const BusyNotice notice(nullptr, QStringLiteral("Preparing the %1 data for its first use: it is loaded into the "
+                                                            "database once, which can take a few seconds.")
+                                                 .arg(resource));
             exec(QStringLiteral("Delete From ") + name);
             exec(Sql("Flush Tables"));
             const ImportResult r = importResource(*cls, name, 1, resource);

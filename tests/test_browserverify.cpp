@@ -7,6 +7,7 @@
 #include "verify/pantancommon.h"
 #include <QFileInfo>
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 using namespace qel;
@@ -160,11 +161,33 @@ private slots:
     {
         needBrowser();
         Messages msgs;
+        // While the new captcha is fetched, the old picture is not shown and Ok cannot be pressed.
+        qint64 first = 0;
+        bool wrongTyped = false, stale = false, okWithoutPicture = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            QWidget* d = shownWindow(QStringLiteral("frmPANTAN"));
+            if (!d || !d->findChild<QWidget*>(QStringLiteral("Frame2"))->isVisible())
+                return;
+            const QPixmap pic = d->findChild<QLabel*>(QStringLiteral("PicImg"))->pixmap();
+            const qint64 key = pic.isNull() ? 0 : pic.cacheKey();
+            if (!wrongTyped && key)
+                first = key;
+            stale |= wrongTyped && key != 0 && key == first;
+            okWithoutPicture |= !key && d->findChild<QPushButton*>(QStringLiteral("cmdok"))->isEnabled();
+        });
+        watch.start(2);
         ScriptedUser user;
-        user.when(verifierWaitsForCode, [] { typeCode(QStringLiteral("WRONG")); })
+        user.when(verifierWaitsForCode, [&] {
+                wrongTyped = true;
+                typeCode(QStringLiteral("WRONG"));
+            })
             .when([&] { return verifierWaitsForCode() && msgs.seen.size() == 1; }, [this] { typeCode(sim->captchaText); });
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Valid PAN in Name of 'FIXTURE HOLDER & CO'."));
         QCOMPARE(msgs.seen, QStringList{QStringLiteral("Invalid Image Code.")});
+        QVERIFY(first != 0);
+        QVERIFY(!stale);
+        QVERIFY(!okWithoutPicture);
         QCOMPARE(sim->requestsFor(QStringLiteral("tdsnontds.jsp")).size(), 2);   // a fresh browser, a fresh captcha
     }
 
@@ -189,14 +212,29 @@ private slots:
         QCOMPARE(verifyTyping(QStringLiteral("PAN:ABCDE1234F")), result);
     }
 
+    void cancelDuringAWait_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("first page") << "tdsnontds.jsp";
+        QTest::newRow("challan page") << "PopServlet";
+    }
     void cancelDuringAWait()
     {
+        // A page that never comes: Cancel ends the run within a second, whatever the browser waits for.
+        QFETCH(QString, page);
         needBrowser();
-        sim->pages[QStringLiteral("PopServlet")] = [](const EpaySim::Request&) { return EpaySim::Reply{EpaySim::Reply::Hang, {}}; };
+        sim->pages[page] = [](const EpaySim::Request&) { return EpaySim::Reply{EpaySim::Reply::Hang, {}}; };
+        QElapsedTimer sinceCancel;
         ScriptedUser user;
-        user.when([this] { return !sim->requestsFor(QStringLiteral("PopServlet")).isEmpty(); },
-                  [] { click(QStringLiteral("frmPANTAN"), "cmdcancel"); });
+        user.when([&] { return !sim->requestsFor(page).isEmpty(); },
+                  [&] {
+                      QTimer::singleShot(500, [&] {
+                          sinceCancel.start();
+                          click(QStringLiteral("frmPANTAN"), "cmdcancel");
+                      });
+                  });
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Cancelled by User."));
+        QVERIFY2(sinceCancel.elapsed() < 1000, qPrintable(QString::number(sinceCancel.elapsed())));
     }
 };
 

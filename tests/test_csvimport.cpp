@@ -3,6 +3,7 @@
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include "tests/testsupport.h"
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -79,6 +80,19 @@ private slots:
         QCOMPARE(r.errors, QStringList{"line 2: has 1 fields where the header has 2"});
         r = CsvImport::convert(QStringLiteral("IFSC"), "A\n\xE4\xB8\xAD\n", {{"Bank", "A"}});   // not in Windows-1252
         QVERIFY(r.errors.value(0).contains(QStringLiteral("Windows-1252")));
+    }
+
+    void importToolNamesAnUnknownType()
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(QEL_IMPORT_TOOL), {QStringLiteral("--type"), QStringLiteral("FOO"), QStringLiteral("--fields")});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.exitCode(), 2);
+        const QString said = QString::fromLocal8Bit(tool.readAllStandardError());
+        QVERIFY2(said.contains(QStringLiteral("FOO is not")) && said.contains(QStringLiteral("IFSC ISD MICR")), qPrintable(said));
+        tool.start(QStringLiteral(QEL_IMPORT_TOOL), {QStringLiteral("--type"), QStringLiteral("std"), QStringLiteral("--fields")});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.readAllStandardOutput().trimmed(), QByteArray("Sr State City STDCode"));
     }
 
     void installedResourceReloadsTheTable()

@@ -4,7 +4,10 @@
 #include "tests/fixtures.h"
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -262,6 +265,42 @@ private slots:
         QCOMPARE(column(d.get(), 0), (QStringList{"1", "2", "3"}));
         QCOMPARE(column(d.get(), 3), (QStringList{"MAIN", "ABC ROAD", "XAB"}));
         QVERIFY(before != column(d.get(), 3));
+    }
+
+    void rowsAreCountedCopiedAndExported()
+    {
+        test::Messages m;
+        auto d = open(QString(), QStringLiteral("FIXTURE CITY B "));   // the City column hidden
+        QCOMPARE(child<QLabel>(d.get(), "lblRows")->text(), QStringLiteral("3 rows"));
+        auto* g = child<FlexGrid>(d.get(), "vsf");
+        d->show();
+        g->setFocus();
+        g->selectionModel()->select(g->gridModel()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        g->selectionModel()->select(g->gridModel()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Sr. No.\tBank Name\tBranch\tCity Code\tBank Code\tBranch Code\r\n"
+                                                                   "1\tFIXTURE BANK Y\tABC ROAD\t381\t003\t002\r\n"
+                                                                   "3\tFIXTURE BANK Z\tMAIN\t381\t002\t001\r\n"));
+        // Every row exported as CSV; a text a spreadsheet would run as a formula stays text.
+        g->setTextMatrix(1, 3, QStringLiteral("=HYPERLINK(\"x\")"));
+        QTemporaryDir out;
+        FlexGrid::setSaveFileChooser([&](QWidget*) { return out.filePath(QStringLiteral("micr.csv")); });
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), g->mapToGlobal(QPoint(5, 5)));
+        QTimer::singleShot(0, [] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(popup);
+            QCOMPARE(popup->actions().value(1)->text(), QStringLiteral("&Export to CSV\u2026"));
+            popup->actions().value(1)->trigger();
+            popup->close();
+        });
+        QApplication::sendEvent(g->viewport(), &menu);
+        FlexGrid::setSaveFileChooser({});
+        QFile f(out.filePath(QStringLiteral("micr.csv")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("Sr. No.,Bank Name,Branch,City Code,Bank Code,Branch Code\r\n"
+                                         "1,FIXTURE BANK Y,\"'=HYPERLINK(\"\"x\"\")\",381,003,002\r\n"
+                                         "2,FIXTURE BANK Y,XAB,381,003,003\r\n"
+                                         "3,FIXTURE BANK Z,MAIN,381,002,001\r\n"));
     }
 
     void missingTableLogsAndShowsAnEmptyGrid()

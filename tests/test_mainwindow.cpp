@@ -1,3 +1,4 @@
+#include "app/hostwindow.h"
 #include "component/clsmain.h"
 #include "component/usersettings.h"
 #include "component/windowregistry.h"
@@ -6,7 +7,13 @@
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
 #include <QCheckBox>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRadioButton>
+#include <QSettings>
 
 using namespace qel;
 using test::child;
@@ -24,16 +31,18 @@ class FakeVerifier : public QDialog {
     Q_OBJECT
 public:
     static inline QString request, answer;
+    explicit FakeVerifier(const QString& way = QString()) : m_way(way) {}
     Q_INVOKABLE void InitData(QObject* cls) { m_cls = qobject_cast<ClsMain*>(cls); }
     int exec() override
     {
         request = m_cls->PANTAN_Status();
-        m_cls->setPANTAN_Status(answer);
+        m_cls->setPANTAN_Status(m_way.isEmpty() ? answer : m_way);
         return 0;
     }
 
 private:
     ClsMain* m_cls = nullptr;
+    QString m_way;
 };
 
 class TestMainWindow : public QObject {
@@ -139,6 +148,39 @@ private slots:
         QCOMPARE(UserSettings::get(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QString()), QStringLiteral("N"));
     }
 
+    void storedMethodChoosesTheVerifier()
+    {
+        WindowRegistry::add(QStringLiteral("frmPANTAN_N"), [] { return new FakeVerifier(QStringLiteral("http")); });
+        WindowRegistry::add(QStringLiteral("frmPANTAN"), [] { return new FakeVerifier(QStringLiteral("browser")); });
+        ClsMain c;
+        for (const auto& [ptv, way] : {std::pair{"N", "http"}, {"Y", "browser"}, {"X", "browser"}, {"", "browser"}}) {
+            UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QString::fromLatin1(ptv));
+            QCOMPARE(c.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QString::fromLatin1(way));
+        }
+        QSettings(QStringLiteral("QELRefDesk"), QStringLiteral("QELInfo")).remove(QStringLiteral("Settings/PTV"));
+        QCOMPARE(c.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("http"));   // none stored reads as "N"
+    }
+
+    void hostMenuKeepsClearOfTheMenuWindowsKeys()
+    {
+        const auto keys = [](const QStringList& captions) {
+            QSet<QChar> k;
+            for (const QString& c : captions)
+                if (const qsizetype at = c.indexOf(QRegularExpression(QStringLiteral("&[^&]"))); at >= 0)
+                    k << c[at + 1].toUpper();
+            return k;
+        };
+        HostWindow host(test::server().connectionString(QStringLiteral("t_mainwin")));
+        QStringList menus, buttons;
+        for (QAction* a : host.menuBar()->actions())
+            menus << a->text();
+        frmmain w;
+        for (QPushButton* b : w.findChildren<QPushButton*>(QStringLiteral("Command1")))
+            buttons << b->text();
+        QVERIFY(!keys(menus).isEmpty());
+        QVERIFY(!keys(menus).intersects(keys(buttons)));
+    }
+
     void escapeReturnsToMenuThenClosesAndReloadsHostMenu()
     {
         ClsMain c;
@@ -174,7 +216,22 @@ private slots:
             if (t->objectName() == u"frmmain" && t->isVisible())
                 w = t;
         QVERIFY(w);
+        const QSize alone = w->size();
         w->close();
+
+        // Inside a host frame with an MDI area: a sub-window of the same size, every button in it.
+        QMainWindow frame;
+        auto* area = new QMdiArea(&frame);
+        frame.setCentralWidget(area);
+        frame.resize(1100, 800);
+        frame.show();
+        c.setMdiObj(&frame);
+        c.ObjMain();
+        QCOMPARE(area->subWindowList().size(), 1);
+        QWidget* inner = area->subWindowList().first()->widget();
+        QCOMPARE(inner->size(), alone);
+        for (QPushButton* b : inner->findChildren<QPushButton*>(QStringLiteral("Command1")))
+            QVERIFY(inner->rect().contains(QRect(b->mapTo(inner, QPoint(0, 0)), b->size())));
     }
 };
 

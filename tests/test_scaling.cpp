@@ -1,5 +1,6 @@
 #include "component/clsmain.h"
 #include "component/scaling.h"
+#include "lookups/frmmicr.h"
 #include "tests/testsupport.h"
 #include <QCheckBox>
 #include <QComboBox>
@@ -133,6 +134,25 @@ private slots:
         QCOMPARE(f.autoLabel->geometry(), QRect(15, 120, 40, 16));   // auto-sized without wrap: only moved
         QCOMPARE(f.combo->geometry(), QRect(90, 120, 300, 24));      // a combo keeps its height
         QCOMPARE(f.negative->geometry().left(), 12);                 // brought to 120 twips first, then scaled
+    }
+
+    void lookupDialogScalesWithItsControls_data()
+    {
+        QTest::addColumn<float>("f");
+        QTest::newRow("larger") << 1.25f;
+        QTest::newRow("smaller") << 0.8f;
+    }
+    void lookupDialogScalesWithItsControls()
+    {
+        QFETCH(float, f);
+        ClsMain c;
+        c.InitMe(QString(), nullptr, QString(), f, f, f);
+        frmmicr d;
+        const QSize designed = d.size();
+        d.InitData(&c);
+        QCOMPARE(d.size(), QSize(qRound(designed.width() * f), qRound(designed.height() * f)));
+        for (const char* name : {"cmdselect", "cmdback", "vsf", "Command1"})
+            QVERIFY2(d.rect().contains(d.findChild<QWidget*>(QString::fromLatin1(name))->geometry()), name);
     }
 
     void fontsShrinkWithGeometryKept()

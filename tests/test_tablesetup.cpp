@@ -1,4 +1,5 @@
 #include "component/clsmain.h"
+#include "component/msgservice.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include "tests/fixtures.h"
@@ -31,8 +32,16 @@ private slots:
 
     void firstOpeningCreatesAndLoads()
     {
+        // The user sees what the wait is for, on the first opening only.
+        QStringList notices;
+        BusyNotice::setObserver([&](const QString& text) { notices << text; });
         QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR), QStringLiteral("TmpMICR_Master"));
         QCOMPARE(count(QStringLiteral("TmpMICR_Master")), QStringLiteral("120"));
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices[0].startsWith(QStringLiteral("Preparing the MICR data for its first use")));
+        setupReferenceTable(&cls, QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
+        BusyNotice::setObserver({});
+        QCOMPARE(notices.size(), 1);
     }
 
     void rightCountIsUsedUnchanged()

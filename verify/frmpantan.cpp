@@ -132,6 +132,13 @@ frmPANTAN::~frmPANTAN()
         browser->quit();
 }
 
+void frmPANTAN::stopWaiting()
+{
+    // A WebDriver command waits for the page load; the browser is given up rather than waited for.
+    if (browser)
+        browser->abort();
+}
+
 bool frmPANTAN::waitingForCode() const { return Frame2->isVisible() && !running(); }
 
 void frmPANTAN::showFrame(int which)
@@ -226,6 +233,9 @@ void frmPANTAN::DOCUMENTCOMPLETE1()
 
 void frmPANTAN::SETPIC()
 {
+    // Nothing of an earlier captcha shows, and Ok waits, until the new picture is in place.
+    PicImg->clear();
+    cmdok->setEnabled(false);
     showFrame(2);
     txtcode->clear();
     // The captcha element's own picture, as the browser rendered it.
@@ -237,6 +247,7 @@ void frmPANTAN::SETPIC()
         return endRun();   // "Failed to Validate", unless a result is already there
     PicImg->setPixmap(pic);
     PicImg->setFixedSize(pic.size());
+    cmdok->setEnabled(true);
     pause();
     txtcode->setFocus();
 }

@@ -32,6 +32,7 @@ public:
 
 protected:
     void start() override { DOCUMENTCOMPLETE1(); }
+    void stopWaiting() override;
 
 private:
     enum class Wait { Met, Cancelled, EndRun };

@@ -84,6 +84,8 @@ void PanTanDialog::cancel()
         return;
     }
     m_cancel = true;
+    if (m_running)
+        stopWaiting();
 }
 
 void PanTanDialog::reject() { cancel(); }
@@ -103,6 +105,7 @@ void PanTanDialog::closeEvent(QCloseEvent* e)
     // dialog with its result.
     if (m_running) {
         m_cancel = true;
+        stopWaiting();
         e->ignore();
         return;
     }

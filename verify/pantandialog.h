@@ -24,6 +24,8 @@ protected:
 
     // Runs once, after the window is up, with the service code and identifier of a valid request.
     virtual void start() = 0;
+    // A cancel while a run waits: ends what the run is waiting for, so that it stops at once.
+    virtual void stopWaiting() {}
 
     // A run: begin() before its first request; finish() stores the result and closes.
     void begin();

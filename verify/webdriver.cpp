@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QTcpServer>
 #include <QTimer>
+#include <csignal>
+#include <unistd.h>
 
 namespace qel {
 
@@ -35,7 +37,7 @@ QJsonValue WebDriver::command(const QByteArray& method, const QString& path, con
 {
     if (ok)
         *ok = false;
-    if (!m_port)
+    if (!m_port || m_aborted)
         return {};
     m_http.setTransferTimeout(timeoutMs);
     m_http.Open(QString::fromLatin1(method), QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path), true);
@@ -45,6 +47,10 @@ QJsonValue WebDriver::command(const QByteArray& method, const QString& path, con
         data = body.isObject() ? QJsonDocument(body.toObject()).toJson(QJsonDocument::Compact) : QByteArray("{}");
     m_http.Send(data);
     m_http.waitForCompletion();
+    if (m_aborted) {
+        m_error = QStringLiteral("Cancelled");
+        return {};
+    }
     if (m_http.failed()) {
         m_error = m_http.errorText();
         return {};
@@ -69,6 +75,8 @@ bool WebDriver::start(const QString& chromedriver, const QString& chromium)
     m_port = freePort();
     m_driver = std::make_unique<QProcess>();
     m_driver->setProcessChannelMode(QProcess::MergedChannels);
+    // A group of its own, so that the browser processes it starts end with it.
+    m_driver->setChildProcessModifier([] { ::setpgid(0, 0); });
     m_driver->start(chromedriver, {QStringLiteral("--port=%1").arg(m_port)});
     if (!m_driver->waitForStarted(10000)) {
         m_error = m_driver->errorString();
@@ -113,20 +121,29 @@ bool WebDriver::start(const QString& chromedriver, const QString& chromium)
     return true;
 }
 
+void WebDriver::abort()
+{
+    m_aborted = true;
+    m_http.Abort();
+}
+
 void WebDriver::quit()
 {
-    if (!m_session.isEmpty()) {
-        command("DELETE", QStringLiteral("/session/") + m_session, {}, nullptr, 10000);
-        m_session.clear();
-    }
+    if (!m_session.isEmpty() && !m_aborted)
+        command("DELETE", QStringLiteral("/session/") + m_session, {}, nullptr, 5000);
+    m_session.clear();
     if (m_driver) {
-        m_driver->terminate();
-        if (!m_driver->waitForFinished(3000))
-            m_driver->kill();
+        const qint64 pid = m_driver->processId();
+        if (pid > 0) {
+            ::kill(-pid_t(pid), SIGTERM);
+            if (!m_driver->waitForFinished(3000))
+                ::kill(-pid_t(pid), SIGKILL);
+        }
         m_driver->waitForFinished(1000);
         m_driver.reset();
     }
     m_port = 0;
+    m_aborted = false;
     m_profile.reset();
 }
 

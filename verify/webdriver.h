@@ -21,7 +21,10 @@ public:
 
     // Starts chromedriver and a browser session; false (with error()) when either cannot be had.
     bool start(const QString& chromedriver, const QString& chromium);
+    // Ends the browser and its WebDriver server (and every process they started).
     void quit();
+    // Ends the command under way at once (the user cancelled); every later command fails.
+    void abort();
     bool running() const { return !m_session.isEmpty(); }
     QString error() const { return m_error; }
 
@@ -48,6 +51,7 @@ private:
     int m_port = 0;
     QString m_session;
     QString m_error;
+    bool m_aborted = false;
 };
 
 } // namespace qel
