@@ -1,12 +1,11 @@
 // Distances between two cities. Each search adds its rows below those of earlier searches,
-// until Clear empties the grid (browse only).
+// until Clear empties the grid (browse only). The shipped distances are straight-line ones; the
+// dialog's data line says so.
 #include "component/msgservice.h"
 #include "component/windowregistry.h"
 #include "lookups/flexgrid.h"
 #include "lookups/lookupdialog.h"
-#include "refdata/resourcestore.h"
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 
 namespace qel {
@@ -42,26 +41,6 @@ public:
 
     void Command2_Click() override { resetGrid(); }
 
-    void setupTables(const char* procedure) override
-    {
-        LookupDialog::setupTables(procedure);
-        // The distances that ship with the component are computed from city coordinates; say so
-        // while they are the ones in use (an installed list of road distances replaces them).
-        const bool shipped = !ResourceStore::isOverridden(QStringLiteral("DIST")) && ResourceStore::recordCount(QStringLiteral("DIST")) > 0;
-        if (shipped && !lblStraightLine) {
-            lblStraightLine = new QLabel(QStringLiteral("Distances are straight-line (great-circle) distances between city centres, "
-                                                        "not road distances."),
-                                         this);
-            lblStraightLine->setObjectName(QStringLiteral("lblStraightLine"));
-            lblStraightLine->setStyleSheet(QStringLiteral("QLabel { color: #7a4b00; }"));
-            lblStraightLine->setGeometry(Command2->x() - 440, Command2->y(), 420, Command2->height());
-            lblStraightLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            lblStraightLine->setWordWrap(true);
-        }
-        if (lblStraightLine)
-            lblStraightLine->setVisible(shipped);
-    }
-
     void Command1_Click() override
     {
         for (QComboBox* c : m_lists)
@@ -92,9 +71,6 @@ public:
         }
         m_lists[0]->setFocus();
     }
-
-private:
-    QLabel* lblStraightLine = nullptr;
 };
 
 const RegisterWindow reg("frmDistance", [] { return new frmDistance; });

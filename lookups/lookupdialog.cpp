@@ -138,7 +138,7 @@ LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : QDialog(pa
         connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     }
 
-    const int gridTop = 178, gridBottom = H - 56;
+    const int gridTop = 178, gridBottom = H - 84;
     vsf = named(new FlexGrid(this), "vsf");
     vsf->setGeometry(margin, gridTop, W - 2 * margin, gridBottom - gridTop);
     vsf->setCols(int(spec.columns.size()) + 1);
@@ -168,6 +168,16 @@ LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : QDialog(pa
     lblRows = named(new QLabel(this), "lblRows");
     lblRows->setTextFormat(Qt::PlainText);
     lblRows->setGeometry(margin, H - 44, 260, 32);
+    // Where the data comes from, small, under the grid.
+    lblData = named(new QLabel(this), "lblData");
+    lblData->setTextFormat(Qt::PlainText);
+    lblData->setWordWrap(true);
+    lblData->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont small = lblData->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    lblData->setFont(small);
+    lblData->setStyleSheet(QStringLiteral("QLabel { color: #555555; }"));
+    lblData->setGeometry(margin, H - 80, W - 2 * margin, 34);
 }
 
 void LookupDialog::showRowCount()
@@ -214,8 +224,14 @@ void LookupDialog::setupTables(const char* procedure)
     }
 }
 
+void LookupDialog::describeData(const TableDef& table)
+{
+    lblData->setText(ResourceStore::description(QString::fromLatin1(table.resource)));
+}
+
 void LookupDialog::noteIfNotInstalled(const TableDef& table)
 {
+    describeData(table);
     if (ResourceStore::recordCount(QString::fromLatin1(table.resource)) > 0)
         return;
     if (!m_noData) {

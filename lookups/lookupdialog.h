@@ -128,8 +128,10 @@ protected:
     // search text the database cannot compare).
     void explainFailure(const DbError& e);
     void closeByEscape();
-    // Says so in the dialog when a table's data set ships empty and has not been installed.
+    // Says where a table's data comes from, and says so in the dialog when its data set ships
+    // empty and has not been installed.
     void noteIfNotInstalled(const TableDef& table);
+    void describeData(const TableDef& table);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int r) override;
@@ -156,6 +158,7 @@ protected:
     QPushButton* cmdback;
     QLabel* Image1;
     QLabel* lblRows;
+    QLabel* lblData;
     QLabel* m_noData = nullptr;
 
 private:

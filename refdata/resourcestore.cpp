@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
 #include <QStandardPaths>
 #include <cstring>
 
@@ -49,6 +52,26 @@ QString overrideDir()
 void setOverrideDir(const QString& dir) { overrideSetting() = dir; }
 
 bool isOverridden(const QString& type, int id) { return locate(type, id).overridden; }
+
+QString description(const QString& type, int id)
+{
+    const Source src = locate(type, id);
+    if (src.overridden) {
+        const QFileInfo f(src.path);
+        return QStringLiteral("Data: %1, installed %2.").arg(f.fileName(), QLocale(QLocale::English).toString(f.lastModified().date(), QStringLiteral("d MMMM yyyy")));
+    }
+    static const QJsonObject info = [] {
+        QFile f(QStringLiteral(":/refdata/datainfo.json"));
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
+    }();
+    const QJsonObject set = info.value(type).toObject();
+    if (set.isEmpty() || recordCount(type, id) <= 0)
+        return QString();
+    QString text = QStringLiteral("Data: %1, as of %2.").arg(set.value(QStringLiteral("source")).toString(), set.value(QStringLiteral("asOf")).toString());
+    if (const QString note = set.value(QStringLiteral("note")).toString(); !note.isEmpty())
+        text += u' ' + note;
+    return text;
+}
 
 QByteArray canonical(const QByteArray& raw)
 {

@@ -25,6 +25,9 @@ QString overrideDir();
 // Whether a user-installed file stands in for the embedded resource.
 bool isOverridden(const QString& type, int id = 1);
 void setOverrideDir(const QString& dir);   // empty: the default (QELREFDESK_DATA_DIR, or the user's data directory)
+// What a dialog says of its data: "Data: <source>, as of <date>." and what the source lacks; for a
+// list the user installed, its file name and date instead. Empty for a data set without data.
+QString description(const QString& type, int id = 1);
 
 QByteArray canonical(const QByteArray& raw);
 int countRecords(const QByteArray& canonicalBytes);

@@ -45,6 +45,16 @@ inline QStringList column(QWidget* dlg, int col)
     return out;
 }
 
+// The items of a list.
+inline QStringList items(QWidget* dlg, const char* combo)
+{
+    auto* c = child<QComboBox>(dlg, combo);
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i)
+        out << c->itemText(i);
+    return out;
+}
+
 inline void choose(QWidget* dlg, const char* combo, const QString& text)
 {
     auto* c = child<QComboBox>(dlg, combo);

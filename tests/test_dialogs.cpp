@@ -18,6 +18,7 @@ QString RemoveExtraSpaces(QString text);
 using namespace qel;
 using test::child;
 using test::column;
+using test::items;
 using test::record;
 
 // What each dialog does differently from the shared pattern, on fixture tables.
@@ -44,14 +45,6 @@ class TestDialogs : public QObject {
         return d;
     }
 
-    static QStringList items(QWidget* d, const char* combo)
-    {
-        auto* c = child<QComboBox>(d, combo);
-        QStringList out;
-        for (int i = 0; i < c->count(); ++i)
-            out << c->itemText(i);
-        return out;
-    }
 
     static void advanced(QWidget* d, const char* by, const char* how, const QString& value, const char* byCombo = "Combo4",
                          const char* howCombo = "Combo5")

@@ -91,41 +91,6 @@ private slots:
         QCOMPARE(test::scalar(*db, QStringLiteral("Select AOType from TmpTANAO_Master limit 1")), QStringLiteral("1"));
     }
 
-    void shippedOpenDataLoadsCompletely()
-    {
-        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded resources
-        QCOMPARE(ResourceStore::recordCount(QStringLiteral("PIN")), 154874);
-        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmpin"), "INITDATA", Tables::PIN), QStringLiteral("TmpPIN_Master"));
-        QCOMPARE(count(QStringLiteral("TmpPIN_Master")), QStringLiteral("154874"));
-        QCOMPARE(test::scalar(*db, QStringLiteral("Select concat(StateN, '|', City, '|', Area) from TmpPIN_Master where Sr=1")),
-                 QStringLiteral("Delhi|Central Delhi|Bengali Market"));
-        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmIFSC"), "LOADDATA", Tables::IFSC), QStringLiteral("TmpIFSC_Master"));
-        QCOMPARE(count(QStringLiteral("TmpIFSC_Master")), QString::number(ResourceStore::recordCount(QStringLiteral("IFSC"))));
-        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpIFSC_Master where IFSCCode not regexp '^[A-Z]{4}0[A-Z0-9]{6}$'")),
-                 QStringLiteral("0"));
-        setupReferenceTable(&cls, QStringLiteral("frmstd"), "INITDATA", Tables::STD);
-        QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(STDCode order by City) from TmpSTD_Master "
-                                                  "where City in ('Mumbai', 'New Delhi', 'Pune')")),
-                 QStringLiteral("22,11,20"));
-        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpSTD_Master where STDCode not regexp '^[0-9]{2,4}$'")),
-                 QStringLiteral("0"));
-        // ISD: country code, a hyphen and the area code, cut from the exchange-level prefixes.
-        setupReferenceTable(&cls, QStringLiteral("frmISD"), "INITDATA", Tables::ISD);
-        QCOMPARE(count(QStringLiteral("TmpISD_Master")), QString::number(ResourceStore::recordCount(QStringLiteral("ISD"))));
-        QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(ISDCode order by Country) from TmpISD_Master "
-                                                  "where City in ('Mumbai', 'Izmir', 'London')")),
-                 QStringLiteral("91-22,90-232,44-20"));
-        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpISD_Master where ISDCode not regexp '^[0-9]{1,3}-[0-9]+$'")),
-                 QStringLiteral("0"));
-        // DIST: straight-line kilometres, the same both ways.
-        setupReferenceTable(&cls, QStringLiteral("frmDistance"), "INITDATA", Tables::Dist);
-        QCOMPARE(count(QStringLiteral("TmpDist_Master")), QStringLiteral("18632"));
-        QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(Distance) from TmpDist_Master "
-                                                  "where (City1='Mumbai' and City2='Delhi') or (City1='Delhi' and City2='Mumbai')")),
-                 QStringLiteral("1149,1149"));
-        ResourceStore::setOverrideDir(resDir.path());
-    }
-
     void emptyResourceGivesAnEmptyTable()
     {
         ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded, empty resources

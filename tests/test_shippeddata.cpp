@@ -1,0 +1,139 @@
+#include "component/clsmain.h"
+#include "component/windowregistry.h"
+#include "db/recordset.h"
+#include "lookups/lookupdialog.h"
+#include "refdata/resourcestore.h"
+#include "refdata/tablesetup.h"
+#include "tests/lookuptesting.h"
+#include "tests/testsupport.h"
+#include <QLabel>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+using namespace qel;
+using namespace qel::test;
+
+// The data that ships, loaded through the real import: counts and a few well-known facts per set.
+class TestShippedData : public QObject {
+    Q_OBJECT
+    QTemporaryDir docs{docsRoot() + QStringLiteral("/docs-XXXXXX")};
+    std::unique_ptr<Connection> db;
+    ClsMain cls;
+
+    QString one(const QString& sql) { return scalar(*db, sql); }
+    std::unique_ptr<LookupDialog> dialog(const char* name)
+    {
+        std::unique_ptr<LookupDialog> d(static_cast<LookupDialog*>(WindowRegistry::create(QString::fromLatin1(name))));
+        d->InitData(&cls);
+        return d;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded resources
+        db = freshDatabase(QStringLiteral("t_shipped"));
+        cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
+    }
+    void cleanupTestCase() { ResourceStore::setOverrideDir(QString()); }
+
+    void everySetLoadsCompletely()
+    {
+        const QList<const TableDef*> tables{&Tables::MICR, &Tables::IFSC, &Tables::BankBSR, &Tables::BankNodal, &Tables::PANAO,
+                                            &Tables::TANAO, &Tables::Dist, &Tables::ISD, &Tables::STD, &Tables::PIN, &Tables::TINFC,
+                                            &Tables::Range[0], &Tables::Range[1], &Tables::Range[2], &Tables::Range[3]};
+        for (const TableDef* t : tables) {
+            QCOMPARE(setupReferenceTable(&cls, QStringLiteral("test"), "INITDATA", *t), QLatin1String(t->name));
+            QCOMPARE(one(QStringLiteral("Select count(*) from ") + QLatin1String(t->name)),
+                     QString::number(ResourceStore::recordCount(QLatin1String(t->resource))));
+        }
+        QCOMPARE(one(QStringLiteral("Select count(*) from TmpIFSC_Master")), QStringLiteral("176918"));
+        QCOMPARE(one(QStringLiteral("Select count(*) from TmpMICR_Master")), QStringLiteral("116656"));
+        QCOMPARE(one(QStringLiteral("Select count(*) from TmpPIN_Master")), QStringLiteral("154874"));
+        QVERIFY(QFile(docs.filePath(QStringLiteral("host.log"))).size() <= 0);
+    }
+
+    void wellKnownFacts()
+    {
+        QCOMPARE(one(QStringLiteral("Select concat(StateN, '|', City) from TmpPIN_Master where PinCode='110001' limit 1")),
+                 QStringLiteral("Delhi|Central Delhi"));
+        QCOMPARE(one(QStringLiteral("Select concat_ws('|', BankNm, BankBr, District, StateN) from TmpIFSC_Master where IFSCCode='SBIN0000001'")),
+                 QStringLiteral("State Bank of India|KOLKATA MAIN|KOLKATA|WEST BENGAL"));
+        QCOMPARE(one(QStringLiteral("Select concat_ws('|', City, Bank, Branch) from TmpMICR_Master "
+                                    "where concat(CityCode, BankCode, BranchCode)='400229002'")),
+                 QStringLiteral("MUMBAI|ICICI Bank|MUMBAINARIMAN POINT"));
+        // STD: present states, no state empty, a code never extends another.
+        QCOMPARE(one(QStringLiteral("Select group_concat(concat(City, ' ', StateN, ' ', STDCode) order by City) from TmpSTD_Master "
+                                    "where City in ('New Delhi', 'Hyderabad', 'Gwalior', 'Ranchi', 'Gangtok', 'Varanasi')")),
+                 QStringLiteral("Gangtok Sikkim 3592,Gwalior Madhya Pradesh 751,Hyderabad Telangana 40,New Delhi Delhi 11,"
+                                "Ranchi Jharkhand 651,Varanasi Uttar Pradesh 542"));
+        QCOMPARE(one(QStringLiteral("Select count(*) from TmpSTD_Master a join TmpSTD_Master b "
+                                    "on a.STDCode like concat(b.STDCode, '_%') or a.StateN = ''")),
+                 QStringLiteral("0"));
+        // ISD: every country, by its name, with its code alone.
+        QCOMPARE(one(QStringLiteral("Select group_concat(Country order by Country) from TmpISD_Master "
+                                    "where ISDCode in ('977', '65', '974', '383') and City = '(country code)'")),
+                 QStringLiteral("Kosovo,Nepal,Qatar,Singapore"));
+        QCOMPARE(one(QStringLiteral("Select count(*) from TmpISD_Master where Country in ('AC', 'TA', 'XK')")), QStringLiteral("0"));
+        // DIST: present names, no suburb of a listed city.
+        QCOMPARE(one(QStringLiteral("Select Distance from TmpDist_Master where City1='Kanpur' and City2='Lucknow'")), QStringLiteral("76"));
+        QCOMPARE(one(QStringLiteral("Select count(*) from TmpDist_Master where City1 in ('Cawnpore', 'Trichinopoly', 'Calicut', "
+                                    "'Dehra Dun', 'Haora', 'Kalkaji Devi') or Distance = '0'")),
+                 QStringLiteral("0"));
+    }
+
+    void bankRecordsReadBackAsShipped()
+    {
+        // What the loader reads is what the resource says, field by field (quotes, backslashes).
+        QStringDecoder cp1252("windows-1252");
+        for (const TableDef* t : {&Tables::IFSC, &Tables::MICR}) {
+            Recordset rs;
+            QVERIFY(rs.open(QStringLiteral("Select * from ") + QLatin1String(t->name), db.get()));
+            int n = 0, differ = 0;
+            ResourceStore::forEachRecord(ResourceStore::bytes(QLatin1String(t->resource), 1), [&](const QList<QByteArray>& fields) {
+                for (int i = 0; i < fields.size(); ++i)
+                    if (cp1252.decode(fields[i]) != rs.value(i) && differ++ < 3)
+                        qWarning() << t->name << n + 1 << fields[i] << rs.value(i);
+                rs.moveNext();
+                return ++n > 0;
+            });
+            QCOMPARE(differ, 0);
+            QCOMPARE(n, rs.recordCount());
+        }
+    }
+
+    void dialogsFindWhatTheDataHolds()
+    {
+        Messages answers;
+        auto ifsc = dialog("frmIFSC");
+        QMetaObject::invokeMethod(ifsc.get(), "LoadData", Q_ARG(QString, QString()), Q_ARG(QString, QString()));
+        choose(ifsc.get(), "Combo1", QStringLiteral("MAHARASHTRA"));
+        choose(ifsc.get(), "Combo2", QStringLiteral("PUNE"));
+        ifsc->Command1_Click();
+        QVERIFY(column(ifsc.get(), 6).size() > 500);
+        QVERIFY(child<QLabel>(ifsc.get(), "lblData")->text().contains(QStringLiteral("have no branch details")));
+        auto micr = dialog("frmmicr");
+        QMetaObject::invokeMethod(micr.get(), "LoadData", Q_ARG(QString, QString()), Q_ARG(QString, QStringLiteral("MUMBAI ")));
+        QVERIFY(column(micr.get(), 3).size() > 1000);
+        QVERIFY(child<QLabel>(micr.get(), "lblData")->text().startsWith(QStringLiteral("Data: RBI's IFSC lists")));
+
+        auto std = dialog("frmstd");
+        QVERIFY(!items(std.get(), "Combo1").first().isEmpty());
+        choose(std.get(), "Combo1", QStringLiteral("Telangana"));
+        QVERIFY(items(std.get(), "Combo2").contains(QStringLiteral("Hyderabad")));
+        auto isd = dialog("frmISD");
+        choose(isd.get(), "Combo4", QStringLiteral("ISD Code"));
+        choose(isd.get(), "Combo5", QStringLiteral("Whole word Only"));
+        child<QLineEdit>(isd.get(), "Text1")->setText(QStringLiteral("44"));
+        isd->Command2_Click();
+        QVERIFY(column(isd.get(), 1).contains(QStringLiteral("United Kingdom")));
+        auto dist = dialog("frmDistance");
+        const QStringList cities = items(dist.get(), "Combo1");
+        for (const char* present : {"Kanpur", "Tiruchirappalli", "Kozhikode", "Dehradun", "Howrah"})
+            QVERIFY2(cities.contains(QString::fromLatin1(present)), present);
+        QVERIFY(child<QLabel>(dist.get(), "lblData")->text().contains(QStringLiteral("not road distances")));
+    }
+};
+
+QEL_TEST(TestShippedData);
+#include "test_shippeddata.moc"
