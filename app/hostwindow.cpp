@@ -1,7 +1,7 @@
-#include "app/hostwindow.h"
-#include "component/clsmain.h"
-#include "db/connection.h"
-#include "db/privateserver.h"
+#include "hostwindow.h"
+#include <QELRefDesk/clsmain.h>
+#include <QELRefDesk/connection.h>
+#include <QELRefDesk/privateserver.h>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "app/hostwindow.h"
-#include "db/connection.h"
+#include "hostwindow.h"
+#include <QELRefDesk/connection.h>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>

@@ -9,11 +9,11 @@
 //  - service-tax fill: every one of 132,176 locations completed with its range, division and
 //    commissionerate offices (3,371 / 527 / 97 of them) vs a bare fetch of the location table.
 #include "component/clsmain.h"
-#include "component/msgservice.h"
+#include "core/msgservice.h"
 #include "db/connection.h"
 #include "db/privateserver.h"
 #include "db/recordset.h"
-#include "component/windowregistry.h"
+#include "lookups/lookupwindow.h"
 #include "lookups/frmmicr.h"
 #include "refdata/resourcestore.h"
 #include "refdata/import.h"
@@ -158,14 +158,14 @@ int main(int argc, char** argv)
         f.close();
         MessageService::setResponder([](const MessageService::Message&) { return MessageService::Yes; });
         frmmicr dlg;
-        dlg.InitData(&cls);
+        dlg.InitData(&cls.session());
         dlg.LoadData(QString(), QString());
         // The same dialog without its sort keys: reading every row into the grid, numbering, sizing.
         LookupSpec unsorted = dlg.spec();
         unsorted.sortKeys.clear();
         unsorted.setupInInitData = true;   // sets up the same table in InitData
         LookupDialog plain(unsorted);
-        plain.InitData(&cls);
+        plain.InitData(&cls.session());
 
         const double fill = medianMs(runs, [&] { plain.fillAll(); });
         const double measured = medianMs(runs, [&] { dlg.Command1_Click(); });
@@ -196,15 +196,14 @@ int main(int argc, char** argv)
         f.open(QIODevice::WriteOnly);
         f.write(locationFixture(132176));
         f.close();
-        QWidget* w = WindowRegistry::create(QStringLiteral("frmSVTRange"));
-        auto* dlg = qobject_cast<LookupDialog*>(w);
-        dlg->InitData(&cls);
-        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(QString, QString()), Q_ARG(QString, QString()), Q_ARG(QString, QString()));
+        std::unique_ptr<LookupWindow> w = createLookup(Lookup::SvtRanges);
+        auto* dlg = static_cast<LookupDialog*>(w.get());
+        dlg->InitData(&cls.session());
+        dlg->LoadData(QString(), QString(), QString());
         const double measured = medianMs(runs, [&] { dlg->fillAll(); });
         const QByteArray sql = "Select * from " + dlg->tableName().toUtf8();
         const double baseline = medianMs(runs, [&] { bareFetch(db, sql); });
         report("svt fill", measured, baseline, 3.0);
-        delete w;
     }
     server.stop();
     return 0;

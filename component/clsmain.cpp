@@ -1,138 +1,125 @@
 #include "component/clsmain.h"
-#include "component/errlog.h"
-#include "component/files.h"
-#include "component/scaling.h"
-#include "component/usersettings.h"
-#include "component/windowregistry.h"
+#include "core/session.h"
 #include "db/connection.h"
-#include <QDateTime>
-#include <QDialog>
-#include <QFile>
-#include <QLocale>
+#include "lookups/lookupwindow.h"
+#include "mainwin/frmmain.h"
+#include "netcfg/frmproxy.h"
+#include "netcfg/httprequest.h"
+#include "refdata/import.h"
+#include "refdata/tables.h"
+#include "refdata/tablesetup.h"
+#include "verify/pantandialog.h"
+#include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWidget>
 
 namespace qel {
 
-namespace {
-ClsMain::Importer& importer()
-{
-    static ClsMain::Importer i;
-    return i;
-}
-} // namespace
+Q_LOGGING_CATEGORY(lcFacade, "qelrefdesk.facade")
 
-ClsMain::ClsMain(QObject* parent) : QObject(parent)
+ClsMain::ClsMain(QObject* parent) : QObject(parent), m_session(new Session(this))
 {
     qRegisterMetaType<qel::StrArray*>();
 }
 
 ClsMain::~ClsMain() = default;
 
-void ClsMain::setImporter(Importer i) { importer() = std::move(i); }
+Connection* ClsMain::Db() const { return m_session->Db(); }
+QString ClsMain::DocPath() const { return m_session->DocPath(); }
+void ClsMain::setDocPath(const QString& v) { m_session->setDocPath(v); }
+QString ClsMain::LogFlNm() const { return m_session->LogFlNm(); }
+void ClsMain::setLogFlNm(const QString& v) { m_session->setLogFlNm(v); }
+float ClsMain::ScreenRatX() const { return m_session->ScreenRatX(); }
+void ClsMain::setScreenRatX(float v) { m_session->setScreenRatX(v); }
+float ClsMain::ScreenRatY() const { return m_session->ScreenRatY(); }
+void ClsMain::setScreenRatY(float v) { m_session->setScreenRatY(v); }
+float ClsMain::ScreenRatFS() const { return m_session->ScreenRatFS(); }
+void ClsMain::setScreenRatFS(float v) { m_session->setScreenRatFS(v); }
+QString ClsMain::Proc_Name() const { return m_session->Proc_Name(); }
+void ClsMain::setProc_Name(const QString& v) { m_session->setProc_Name(v); }
+QObject* ClsMain::MdiObj() const { return m_session->MdiObj(); }
+void ClsMain::setMdiObj(QObject* o) { m_session->setMdiObj(o); }
+QString ClsMain::PANTAN_Status() const { return m_session->PANTAN_Status(); }
+void ClsMain::setPANTAN_Status(const QString& v) { m_session->setPANTAN_Status(v); }
+bool ClsMain::AltProxySett() const { return m_session->AltProxySett(); }
+void ClsMain::setAltProxySett(bool v) { m_session->setAltProxySett(v); }
+QVector<QString> ClsMain::resultSlots() const { return m_session->resultSlots(); }
 
-QObject* ClsMain::dbObject() const { return m_Db.data(); }
+QObject* ClsMain::dbObject() const { return m_session->Db(); }
 
 void ClsMain::setDbObject(QObject* o)
 {
     if (auto* c = qobject_cast<Connection*>(o))
-        m_Db = c;
+        m_session->setDb(c);
 }
 
-void ClsMain::DoErrorLogEntry()
-{
-    if (m_err.number == 0)
-        return;
-    // A log that cannot be opened loses this line; it must not take the host down or come back
-    // here, so failures are simply dropped.
-    const QDateTime now = QDateTime::currentDateTime();
-    const QLocale loc = QLocale::system();
-    const QString when = loc.toString(now.date(), QLocale::ShortFormat) + u' ' + loc.toString(now.time(), QLocale::LongFormat);
-    appendToFile(m_DocPath + u'/' + m_LogFlNm, formatLogLine(when, m_err, m_Proc_Name).toUtf8());
-}
+void ClsMain::DoErrorLogEntry() { m_session->DoErrorLogEntry(); }
 
 void ClsMain::InitMe(const QString& AP, QObject* CO, const QString& LF, float SX, float SY, float SF)
 {
-    m_DocPath = AP;
+    m_session->setDocPath(AP);
     setDbObject(CO);
-    m_LogFlNm = LF;
-    m_ScreenRatX = SX;
-    m_ScreenRatY = SY;
-    m_ScreenRatFS = SF;
-    m_MdiObj = nullptr;
+    m_session->setLogFlNm(LF);
+    m_session->setScreenRatios(SX, SY, SF);
+    m_session->setMdiObj(nullptr);
 }
 
-void ClsMain::OutArr(short Index, const QString& vNewVal)
-{
-    if (Index >= 0 && Index < m_outArr.size())
-        m_outArr[Index] = vNewVal;
-}
+void ClsMain::OutArr(short Index, const QString& vNewVal) { m_session->OutArr(Index, vNewVal); }
 
-void ClsMain::runLookup(const char* dialog, bool needsDb, int upperBound, StrArray* InArr,
-                        const std::function<void(QObject*)>& loadData)
+void ClsMain::runLookup(Lookup kind, bool needsDb, int upperBound, StrArray* InArr, const std::function<void(LookupWindow&)>& loadData)
 {
-    if (needsDb && !m_Db)
+    if (needsDb && !m_session->Db())
         return;
-    m_outArr = QVector<QString>(upperBound + 1);
-    if (QWidget* w = WindowRegistry::create(QString::fromLatin1(dialog))) {
-        QMetaObject::invokeMethod(w, "InitData", Q_ARG(QObject*, this));
-        loadData(w);
-        if (auto* d = qobject_cast<QDialog*>(w))
-            d->exec();
-        delete w;
+    m_session->resetSlots(upperBound);
+    if (std::unique_ptr<LookupWindow> w = createLookup(kind)) {
+        w->InitData(m_session);
+        loadData(*w);
+        w->exec();
+    } else {
+        qCWarning(lcFacade, "no lookup window of kind %d", int(kind));
     }
+    const QVector<QString> written = m_session->resultSlots();
     if (InArr)
         for (int i = 0; i <= upperBound; ++i)
-            InArr->set(i, m_outArr.value(i));
+            InArr->set(i, written.value(i));
 }
 
 void ClsMain::GetPANTANAOCode(bool PAN, StrArray* InArr, const QString& City)
 {
-    runLookup("frmpantanao", true, 4, InArr, [&](QObject* d) {
-        QMetaObject::invokeMethod(d, "LoadData", Q_ARG(bool, PAN), Q_ARG(QString, City + u' '));
-    });
+    runLookup(Lookup::PanTanAo, true, 4, InArr, [&](LookupWindow& d) { d.LoadData(PAN, City + u' '); });
 }
 
 void ClsMain::GetMICR(StrArray* InArr, const QString& Bank, const QString& City)
 {
-    runLookup("frmmicr", true, 4, InArr, [&](QObject* d) {
-        QMetaObject::invokeMethod(d, "LoadData", Q_ARG(QString, Bank + u' '), Q_ARG(QString, City + u' '));
-    });
+    runLookup(Lookup::Micr, true, 4, InArr, [&](LookupWindow& d) { d.LoadData(Bank + u' ', City + u' '); });
 }
 
 void ClsMain::GetRanges(StrArray* InArr, const QString& State, const QString& City, const QString& Area)
 {
-    runLookup("frmSVTRange", false, 3, InArr, [&](QObject* d) {
-        QMetaObject::invokeMethod(d, "LoadData", Q_ARG(QString, State + u' '), Q_ARG(QString, City), Q_ARG(QString, Area));
-    });
+    runLookup(Lookup::SvtRanges, false, 3, InArr, [&](LookupWindow& d) { d.LoadData(State + u' ', City, Area); });
 }
 
 void ClsMain::GetBSRCode(StrArray* InArr, const QString& Bank)
 {
-    runLookup("frmbankBSR", false, 2, InArr,
-              [&](QObject* d) { QMetaObject::invokeMethod(d, "LoadData", Q_ARG(QString, Bank + u' ')); });
+    runLookup(Lookup::BankBsr, false, 2, InArr, [&](LookupWindow& d) { d.LoadData(Bank + u' '); });
 }
 
 void ClsMain::GetIFSCCode(StrArray* InArr, const QString& District, const QString& Bank)
 {
-    runLookup("frmIFSC", false, 0, InArr, [&](QObject* d) {
-        QMetaObject::invokeMethod(d, "LoadData", Q_ARG(QString, District + u' '), Q_ARG(QString, Bank + u' '));
-    });
+    runLookup(Lookup::Ifsc, false, 0, InArr, [&](LookupWindow& d) { d.LoadData(District + u' ', Bank + u' '); });
 }
 
 void ClsMain::ObjMain()
 {
-    if (!m_Db)
+    if (!m_session->Db())
         return;
-    QWidget* w = WindowRegistry::create(QStringLiteral("frmmain"));
-    if (!w)
-        return;
-    QMetaObject::invokeMethod(w, "InitData", Q_ARG(QObject*, this));
+    auto* w = new frmmain;
+    w->InitData(m_session);
     w->setAttribute(Qt::WA_DeleteOnClose);
     // The window opens inside the host's frame: as a sub-window of its MDI area when it has one,
     // otherwise as a window owned by the frame.
-    if (auto* frame = qobject_cast<QWidget*>(m_MdiObj.data())) {
+    if (auto* frame = qobject_cast<QWidget*>(m_session->MdiObj())) {
         if (auto* area = frame->findChild<QMdiArea*>()) {
             QMdiSubWindow* sub = area->addSubWindow(w);
             sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -145,60 +132,31 @@ void ClsMain::ObjMain()
     w->show();
 }
 
-QString ClsMain::GetPanTanName(const QString& PANTAN)
-{
-    m_PANTAN_Status = PANTAN;
-    const QString method = UserSettings::get(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"),
-                                             QStringLiteral("N"));
-    // "N" is the own HTTP requests; anything else the browser.
-    QWidget* w = WindowRegistry::create(method == u"N" ? QStringLiteral("frmPANTAN_N") : QStringLiteral("frmPANTAN"));
-    if (!w)
-        return QString();
-    QMetaObject::invokeMethod(w, "InitData", Q_ARG(QObject*, this));
-    if (auto* d = qobject_cast<QDialog*>(w))
-        d->exec();
-    delete w;
-    return m_PANTAN_Status;
-}
+QString ClsMain::GetPanTanName(const QString& PANTAN) { return getPanTanName(m_session, PANTAN); }
 
-void ClsMain::ImportResFlData(const QString& Tb, int Id, const QString& Typ)
-{
-    if (importer())
-        importer()(*this, Tb, Id, Typ);
-}
+void ClsMain::ImportResFlData(const QString& Tb, int Id, const QString& Typ) { importResource(*m_session, Tb, Id, Typ); }
 
-std::unique_ptr<QWidget> ClsMain::proxyDialog(const char* procedure)
-{
-    std::unique_ptr<QWidget> w(WindowRegistry::create(QStringLiteral("frmProxy")));
-    if (!w)
-        ErrHandler(this, QStringLiteral("ClsMain"), procedure).fail(429, QStringLiteral("frmProxy is not available"), QStringLiteral("ClsMain"));
-    else
-        QMetaObject::invokeMethod(w.get(), "InitData", Q_ARG(QObject*, this));
-    return w;
-}
+void ClsMain::SetProxyForWHR(QObject* WHR) { setProxyForRequest(m_session, WHR); }
 
-void ClsMain::SetProxyForWHR(QObject* WHR)
-{
-    if (const auto w = proxyDialog("SETPROXYFORWHR"))
-        QMetaObject::invokeMethod(w.get(), "SetProxyForWH", Q_ARG(QObject*, WHR));
-}
+bool ClsMain::GetProxyForWHR(QObject* OwnFrm) { return askForProxy(m_session, qobject_cast<QWidget*>(OwnFrm)); }
 
-bool ClsMain::GetProxyForWHR(QObject* OwnFrm)
-{
-    m_AltProxySett = false;
-    const auto w = proxyDialog("GETPROXYFORWHR");
-    if (!w)
-        return false;
-    if (auto* owner = qobject_cast<QWidget*>(OwnFrm))
-        w->setParent(owner, w->windowFlags() | Qt::Dialog);
-    if (auto* d = qobject_cast<QDialog*>(w.get()))
-        d->exec();
-    return m_AltProxySett;
-}
+void ClsMain::Resize_For_Resolution(QWidget* MyForm, bool RePosForm) { m_session->Resize_For_Resolution(MyForm, RePosForm); }
 
-void ClsMain::Resize_For_Resolution(QWidget* MyForm, bool)
+int ClsMain::PrepareData() { return PrepareData({}); }
+
+int ClsMain::PrepareData(const std::function<void(int, int, const QString&)>& progress)
 {
-    resizeForResolution(MyForm, m_ScreenRatX, m_ScreenRatY, m_ScreenRatFS);
+    const QVector<const TableDef*> tables = Tables::all();
+    int failed = 0;
+    for (int i = 0; i < tables.size(); ++i) {
+        if (progress)
+            progress(i, int(tables.size()), QString::fromLatin1(tables[i]->resource));
+        if (setupReferenceTable(m_session, QStringLiteral("CLSMAIN"), "PREPAREDATA", *tables[i]).isEmpty())
+            ++failed;
+    }
+    if (progress)
+        progress(int(tables.size()), int(tables.size()), QString());
+    return failed;
 }
 
 } // namespace qel

@@ -14,7 +14,7 @@ namespace {
 constexpr int kRefused = 2000;   // CR_UNKNOWN_ERROR, as the library reports a refused file
 } // namespace
 
-bool isConnectionLost(int n)
+bool Connection::isLost(int n)
 {
     return n == CR_SERVER_GONE_ERROR || n == CR_SERVER_LOST || n == 2055 /* lost, extended */ || n == 1927 /* killed */
            || n == 4031 /* idle timeout */;
@@ -259,7 +259,7 @@ bool Connection::query(const Sql& sql)
     }
     if (m_mysql && send(sql))
         return true;
-    if (m_mysql && !isConnectionLost(m_error.number))
+    if (m_mysql && !isLost(m_error.number))
         return false;
     const QByteArray charset = characterSet();
     const DbError lost = m_mysql ? m_error : DbError{CR_SERVER_GONE_ERROR, QStringLiteral("Connection is not open"), {}};

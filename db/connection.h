@@ -2,8 +2,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include "db/dberror.h"
-#include "db/sql.h"
+#include "dberror.h"
+#include "qelrefdesk_export.h"
+#include "sql.h"
 
 struct st_mysql;
 
@@ -14,7 +15,7 @@ namespace qel {
 //   SslMode=Required     encrypt, and refuse a server that cannot (the password never goes in clear)
 //   SslMode=VerifyFull   the same, and the server's certificate must be signed by SslCa and name the host
 //   SslCa, SslCert, SslKey  file names of the CA certificate and of a client certificate and key
-struct ConnectionOptions {
+struct QELREFDESK_EXPORT ConnectionOptions {
     enum class Tls { Default, Required, VerifyFull };
     QString host, socket, user, password, database;
     unsigned port = 0;
@@ -33,7 +34,7 @@ struct ConnectionOptions {
 // Statements go to the server in the connection's character set, whatever a SET NAMES last
 // made it; their values are escaped by that character set's rules. A statement that finds the
 // connection lost reconnects once and runs again.
-class Connection : public QObject {
+class QELREFDESK_EXPORT Connection : public QObject {
     Q_OBJECT
 public:
     explicit Connection(QObject* parent = nullptr);
@@ -75,6 +76,8 @@ public:
     // lastError set) when a value holds a character that character set cannot write.
     bool render(const Sql& sql, QByteArray* out);
     void takeError();
+    // Error numbers that mean the connection to the server is gone.
+    static bool isLost(int errorNumber);
 
 private:
     bool connectNow();
@@ -91,7 +94,5 @@ private:
     QStringList m_requests;
 };
 
-// Error numbers that mean the connection to the server is gone.
-bool isConnectionLost(int errorNumber);
 
 } // namespace qel

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include "qelrefdesk_export.h"
 
 namespace qel {
 
@@ -10,7 +11,7 @@ class Connection;
 // account (the server asks the operating system who connects). It loads files only from its
 // own load folder, beside the socket. Started on first use, left running for later runs, and
 // reused while its socket answers.
-class PrivateServer {
+class QELREFDESK_EXPORT PrivateServer {
 public:
     struct Options {
         QString dataDir;   // the server's data directory

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QVector>
+#include "qelrefdesk_export.h"
 
 namespace qel {
 
@@ -10,7 +11,7 @@ namespace qel {
 // character set is.
 //
 //     Sql("Select * from T Where City='").value(city).code("'")
-class Sql {
+class QELREFDESK_EXPORT Sql {
 public:
     enum Kind { Code, Value, Like };
     struct Piece {

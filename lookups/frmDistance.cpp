@@ -1,9 +1,9 @@
 // Distances between two cities. Each search adds its rows below those of earlier searches,
 // until Clear empties the grid (browse only). The shipped distances are straight-line ones; the
 // dialog's data line says so.
-#include "component/msgservice.h"
-#include "component/windowregistry.h"
-#include "lookups/flexgrid.h"
+#include "core/msgservice.h"
+#include "lookups/dialogs.h"
+#include "lookups/grid/flexgrid.h"
 #include "lookups/lookupdialog.h"
 #include <QComboBox>
 #include <QPushButton>
@@ -15,10 +15,10 @@ const LookupSpec kSpec{
     .title = "Distance Search",
     .table = &Tables::Dist,
     .lists = {
-        {"Combo1", "Label2", "City From", "City1", "Select distinct City1 from %T Order by City1", ListSpec::TableOpen, false, nullptr, -1,
-         true, false},
-        {"Combo2", "Label3", "To", "City2", "Select distinct City2 from %T Order by City2", ListSpec::TableOpen, false, nullptr, -1,
-         false, false},
+        {.combo = "Combo1", .label = "Label2", .caption = "City From", .field = "City1",
+         .query = "Select distinct City1 from %T Order by City1", .clickRefills = false},
+        {.combo = "Combo2", .label = "Label3", .caption = "To", .field = "City2",
+         .query = "Select distinct City2 from %T Order by City2", .fillChains = false, .clickRefills = false},
     },
     .columns = {
         {"City From", "city1", 960, Qt::AlignLeft},
@@ -73,6 +73,7 @@ public:
     }
 };
 
-const RegisterWindow reg("frmDistance", [] { return new frmDistance; });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmDistance() { return std::make_unique<frmDistance>(); }
 } // namespace qel

@@ -1,6 +1,6 @@
 // IFSC code of a bank branch: four cascading lists, each below the first filtered by every
 // list above it that holds a value.
-#include "component/windowregistry.h"
+#include "lookups/dialogs.h"
 #include "lookups/lookupdialog.h"
 
 namespace qel {
@@ -10,13 +10,17 @@ const LookupSpec kSpec{
     .title = "IFSC Code Search",
     .table = &Tables::IFSC,
     .lists = {
-        {"Combo1", "Label2", "State", "StateN", "Select distinct StateN from %T Order by StateN", ListSpec::TableOpen, false, "StateN='", 1},
-        {"Combo2", "Label3", "District", "District", "Select distinct District from %T%F order by District", ListSpec::FilterNotEmpty,
-         false, "District='", 2},
-        {"Combo3", "Label4", "Centre", "Centre", "Select distinct Centre from %T%F order by Centre", ListSpec::FilterNotEmpty, false,
-         "Centre='", 3},
-        {"Combo4", "Label8", "Bank Name", "BankNm", "Select distinct BankNm from %T%F Order by BankNm", ListSpec::FilterNotEmpty,
-         false, "BankNm='", 4, false, false},
+        {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
+         .query = "Select distinct StateN from %T Order by StateN", .where = "StateN='", .hides = 1},
+        {.combo = "Combo2", .label = "Label3", .caption = "District", .field = "District",
+         .query = "Select distinct District from %T%F order by District",
+         .run = ListSpec::FilterNotEmpty, .where = "District='", .hides = 2},
+        {.combo = "Combo3", .label = "Label4", .caption = "Centre", .field = "Centre",
+         .query = "Select distinct Centre from %T%F order by Centre",
+         .run = ListSpec::FilterNotEmpty, .where = "Centre='", .hides = 3},
+        {.combo = "Combo4", .label = "Label8", .caption = "Bank Name", .field = "BankNm",
+         .query = "Select distinct BankNm from %T%F Order by BankNm",
+         .run = ListSpec::FilterNotEmpty, .where = "BankNm='", .hides = 4, .fillChains = false, .clickRefills = false},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},
@@ -42,11 +46,13 @@ class frmIFSC : public LookupDialog {
     Q_OBJECT
 public:
     frmIFSC() : LookupDialog(kSpec) {}
-    Q_INVOKABLE void LoadData(const QString& District, const QString& Bank) { loadData({District, Bank}); }
+    using LookupWindow::LoadData;
+    void LoadData(const QString& District, const QString& Bank) override { loadData({District, Bank}); }
 };
 
-const RegisterWindow reg("frmIFSC", [] { return new frmIFSC; });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmIFSC() { return std::make_unique<frmIFSC>(); }
 } // namespace qel
 
 #include "frmIFSC.moc"

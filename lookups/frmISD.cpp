@@ -1,5 +1,5 @@
 // ISD codes by country and city (browse only).
-#include "component/windowregistry.h"
+#include "lookups/dialogs.h"
 #include "lookups/lookupdialog.h"
 
 namespace qel {
@@ -9,10 +9,10 @@ const LookupSpec kSpec{
     .title = "ISD Code Search",
     .table = &Tables::ISD,
     .lists = {
-        {"Combo1", "Label2", "Country", "Country", "Select distinct Country from %T Order by Country", ListSpec::TableOpen, false,
-         "Country='", 1},
-        {"Combo2", "Label3", "City", "City", "Select distinct City from %T Where Country='%1' order by City", ListSpec::TableOpen,
-         false, "City='", 2},
+        {.combo = "Combo1", .label = "Label2", .caption = "Country", .field = "Country",
+         .query = "Select distinct Country from %T Order by Country", .where = "Country='", .hides = 1},
+        {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
+         .query = "Select distinct City from %T Where Country='%1' order by City", .where = "City='", .hides = 2},
     },
     .columns = {
         {"Country", "Country", 960, Qt::AlignLeft},
@@ -23,6 +23,7 @@ const LookupSpec kSpec{
     .sortKeys = {1, 2, 3},
     .setupInInitData = true,
 };
-const RegisterWindow reg("frmISD", [] { return new LookupDialog(kSpec); });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmISD() { return std::make_unique<LookupDialog>(kSpec); }
 } // namespace qel

@@ -1,7 +1,7 @@
 // Bank branches with their BSR codes and nodal branches (browse only). BSR codes show with seven
 // digits; rows stay in the table's load order.
-#include "component/windowregistry.h"
-#include "lookups/flexgrid.h"
+#include "lookups/dialogs.h"
+#include "lookups/grid/flexgrid.h"
 #include "lookups/lookupdialog.h"
 
 namespace qel {
@@ -24,7 +24,8 @@ const LookupSpec kSpec{
     .title = "Bank BSR && Nodal Bank BSR Code Search",
     .table = &Tables::BankNodal,
     .lists = {
-        {"Combo1", "Label2", "Bank Name", "BankNm", "Select distinct BankNm from %T Order by BankNm", ListSpec::TableOpen, false, "BankNm='", 1},
+        {.combo = "Combo1", .label = "Label2", .caption = "Bank Name", .field = "BankNm",
+         .query = "Select distinct BankNm from %T Order by BankNm", .where = "BankNm='", .hides = 1},
     },
     .columns = {
         {"Bank Name", "BankNm", 960, Qt::AlignLeft},
@@ -50,6 +51,7 @@ protected:
     }
 };
 
-const RegisterWindow reg("frmNodalBank", [] { return new frmNodalBank; });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmNodalBank() { return std::make_unique<frmNodalBank>(); }
 } // namespace qel

@@ -1,8 +1,8 @@
 // Service-tax jurisdiction of a place: each location row completed with its range, division and
 // commissionerate offices from three further tables.
-#include "component/clsmain.h"
-#include "component/windowregistry.h"
-#include "lookups/flexgrid.h"
+#include "core/session.h"
+#include "lookups/dialogs.h"
+#include "lookups/grid/flexgrid.h"
 #include "lookups/lookupdialog.h"
 #include "refdata/tablesetup.h"
 #include <QHash>
@@ -14,11 +14,14 @@ const LookupSpec kSpec{
     .title = "Range Details Search",
     .table = nullptr,   // four tables
     .lists = {
-        {"Combo1", "Label2", "State", "StateN", "Select distinct StateN from %T Order by StateN", ListSpec::TableOpen, false, "StateN='", 1},
-        {"Combo2", "Label3", "City", "City", "Select distinct City from %T Where StateN='%1' order by City", ListSpec::Always, false,
-         "City='", 2},
-        {"Combo3", "Label4", "Area", "area", "Select distinct area from %T Where StateN='%1' and City='%2' Order by Area",
-         ListSpec::Always, false, "Area='", 3},
+        {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
+         .query = "Select distinct StateN from %T Order by StateN", .where = "StateN='", .hides = 1},
+        {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
+         .query = "Select distinct City from %T Where StateN='%1' order by City",
+         .run = ListSpec::Always, .where = "City='", .hides = 2},
+        {.combo = "Combo3", .label = "Label4", .caption = "Area", .field = "area",
+         .query = "Select distinct area from %T Where StateN='%1' and City='%2' Order by Area",
+         .run = ListSpec::Always, .where = "Area='", .hides = 3},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},
@@ -72,7 +75,8 @@ class frmSVTRange : public LookupDialog {
     Q_OBJECT
 public:
     frmSVTRange() : LookupDialog(kSpec) {}
-    Q_INVOKABLE void LoadData(const QString& State, const QString& City, const QString& Area) { loadData({State, City, Area}); }
+    using LookupWindow::LoadData;
+    void LoadData(const QString& State, const QString& City, const QString& Area) override { loadData({State, City, Area}); }
 
 protected:
     void setupTables(const char* procedure) override
@@ -161,8 +165,9 @@ private:
     QByteArray m_key;
 };
 
-const RegisterWindow reg("frmSVTRange", [] { return new frmSVTRange; });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmSVTRange() { return std::make_unique<frmSVTRange>(); }
 } // namespace qel
 
 #include "frmSVTRange.moc"

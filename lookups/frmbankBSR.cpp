@@ -1,6 +1,6 @@
 // BSR code of a bank branch by state, city and bank. The city and bank lists are always
 // filtered by the lists above them, even when those are empty.
-#include "component/windowregistry.h"
+#include "lookups/dialogs.h"
 #include "lookups/lookupdialog.h"
 
 namespace qel {
@@ -10,11 +10,14 @@ const LookupSpec kSpec{
     .title = "Bank Branch Code Search",
     .table = &Tables::BankBSR,
     .lists = {
-        {"Combo1", "Label2", "State", "StateN", "Select distinct StateN from %T Order by StateN", ListSpec::TableOpen, true, "StateN='", 1},
-        {"Combo2", "Label3", "City", "City", "Select distinct City from %T Where StateN='%1' order by City", ListSpec::TableOpen, true,
-         "City='", 2},
-        {"Combo3", "Label4", "Bank Name", "BankNm", "Select distinct BankNm from %T Where StateN='%1' and City='%2' Order by BankNm",
-         ListSpec::TableOpen, true, "BankNm='", 3},
+        {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
+         .query = "Select distinct StateN from %T Order by StateN", .trimArgs = true, .where = "StateN='", .hides = 1},
+        {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
+         .query = "Select distinct City from %T Where StateN='%1' order by City",
+         .trimArgs = true, .where = "City='", .hides = 2},
+        {.combo = "Combo3", .label = "Label4", .caption = "Bank Name", .field = "BankNm",
+         .query = "Select distinct BankNm from %T Where StateN='%1' and City='%2' Order by BankNm",
+         .trimArgs = true, .where = "BankNm='", .hides = 3},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},
@@ -36,11 +39,13 @@ class frmbankBSR : public LookupDialog {
     Q_OBJECT
 public:
     frmbankBSR() : LookupDialog(kSpec) {}
-    Q_INVOKABLE void LoadData(const QString& Bank) { loadData({Bank}); }
+    using LookupWindow::LoadData;
+    void LoadData(const QString& Bank) override { loadData({Bank}); }
 };
 
-const RegisterWindow reg("frmbankBSR", [] { return new frmbankBSR; });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmbankBSR() { return std::make_unique<frmbankBSR>(); }
 } // namespace qel
 
 #include "frmbankBSR.moc"

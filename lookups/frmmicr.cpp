@@ -1,5 +1,5 @@
 #include "lookups/frmmicr.h"
-#include "component/windowregistry.h"
+#include "lookups/dialogs.h"
 
 namespace qel {
 
@@ -9,9 +9,10 @@ const LookupSpec kSpec{
     .title = "MICR Code Search",
     .table = &Tables::MICR,
     .lists = {
-        {"Combo1", "Label2", "City", "City", "Select distinct City from %T Order by City", ListSpec::TableOpen, false, "City='", 1},
-        {"Combo2", "Label4", "Bank Name", "Bank", "Select distinct Bank from %T Where City='%1' order by Bank", ListSpec::TableOpen,
-         false, "Bank='", 2},
+        {.combo = "Combo1", .label = "Label2", .caption = "City", .field = "City",
+         .query = "Select distinct City from %T Order by City", .where = "City='", .hides = 1},
+        {.combo = "Combo2", .label = "Label4", .caption = "Bank Name", .field = "Bank",
+         .query = "Select distinct Bank from %T Where City='%1' order by Bank", .where = "Bank='", .hides = 2},
     },
     .columns = {
         {"City", "City", 960, Qt::AlignLeft},
@@ -27,8 +28,9 @@ const LookupSpec kSpec{
     .preselect = {1, 0},
 };
 
-const RegisterWindow reg("frmmicr", [] { return new frmmicr; });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmmicr() { return std::make_unique<frmmicr>(); }
 
 frmmicr::frmmicr(QWidget* parent) : LookupDialog(kSpec, parent) {}
 

@@ -8,7 +8,8 @@ class frmmicr : public LookupDialog {
     Q_OBJECT
 public:
     explicit frmmicr(QWidget* parent = nullptr);
-    Q_INVOKABLE void LoadData(const QString& Bank, const QString& City) { loadData({Bank, City}); }
+    using LookupWindow::LoadData;
+    void LoadData(const QString& Bank, const QString& City) override { loadData({Bank, City}); }
 };
 
 } // namespace qel

@@ -1,9 +1,9 @@
 // Assessing-officer codes of a city, for PANs or for TANs: one dialog over two tables. In TAN
 // mode a find row searches the remarks column of the rows shown.
-#include "component/clsmain.h"
-#include "component/msgservice.h"
-#include "component/windowregistry.h"
-#include "lookups/flexgrid.h"
+#include "core/session.h"
+#include "core/msgservice.h"
+#include "lookups/dialogs.h"
+#include "lookups/grid/flexgrid.h"
 #include "lookups/lookupdialog.h"
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +18,8 @@ const LookupSpec kSpec{
     .title = "PAN-AO Search",
     .table = nullptr,   // by mode
     .lists = {
-        {"Combo2", "Label3", "City", "City", "Select distinct City from %T order by City", ListSpec::TableOpen, false, "City='", 1},
+        {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
+         .query = "Select distinct City from %T order by City", .where = "City='", .hides = 1},
     },
     .columns = {
         {"City", "City", 1140, Qt::AlignLeft},
@@ -56,7 +57,8 @@ public:
             w->hide();
     }
 
-    Q_INVOKABLE void LoadData(bool PAN, const QString& City)
+    using LookupWindow::LoadData;
+    void LoadData(bool PAN, const QString& City) override
     {
         m_pan = PAN;
         const QString word = PAN ? QStringLiteral("PAN") : QStringLiteral("TAN");
@@ -126,8 +128,9 @@ private:
     std::array<QWidget*, 3> m_findRow{};   // Label6, Text1, Command2
 };
 
-const RegisterWindow reg("frmpantanao", [] { return new frmpantanao; });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmpantanao() { return std::make_unique<frmpantanao>(); }
 } // namespace qel
 
 #include "frmpantanao.moc"

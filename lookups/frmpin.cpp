@@ -1,5 +1,5 @@
 // PIN codes by state, city and area (browse only).
-#include "component/windowregistry.h"
+#include "lookups/dialogs.h"
 #include "lookups/lookupdialog.h"
 
 namespace qel {
@@ -9,12 +9,13 @@ const LookupSpec kSpec{
     .title = "Pin Code Search",
     .table = &Tables::PIN,
     .lists = {
-        {"Combo1", "Label2", "State", "StateN", "Select distinct StateN from %T Order by StateN", ListSpec::TableOpen, false, "StateN='", 1},
-        {"Combo2", "Label3", "City", "City", "Select distinct City from %T Where StateN='%1' order by City", ListSpec::TableOpen, false,
-         "City='", 2},
+        {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
+         .query = "Select distinct StateN from %T Order by StateN", .where = "StateN='", .hides = 1},
+        {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
+         .query = "Select distinct City from %T Where StateN='%1' order by City", .where = "City='", .hides = 2},
         // Not distinct: an area with several PIN codes is listed once for each.
-        {"Combo3", "Label4", "Area", "Area", "Select * from %T Where StateN='%1' and City='%2' Order by Area", ListSpec::TableOpen,
-         false, "Area='", 3},
+        {.combo = "Combo3", .label = "Label4", .caption = "Area", .field = "Area",
+         .query = "Select * from %T Where StateN='%1' and City='%2' Order by Area", .where = "Area='", .hides = 3},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},
@@ -26,6 +27,7 @@ const LookupSpec kSpec{
     .sortKeys = {1, 2, 3, 4},
     .setupInInitData = true,
 };
-const RegisterWindow reg("frmpin", [] { return new LookupDialog(kSpec); });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmpin() { return std::make_unique<LookupDialog>(kSpec); }
 } // namespace qel

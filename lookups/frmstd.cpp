@@ -1,5 +1,5 @@
 // STD codes by state and district (browse only).
-#include "component/windowregistry.h"
+#include "lookups/dialogs.h"
 #include "lookups/lookupdialog.h"
 
 namespace qel {
@@ -9,9 +9,10 @@ const LookupSpec kSpec{
     .title = "STD Code Search",
     .table = &Tables::STD,
     .lists = {
-        {"Combo1", "Label2", "State", "StateN", "Select distinct StateN from %T Order by StateN", ListSpec::TableOpen, false, "StateN='", 1},
-        {"Combo2", "Label3", "District", "City", "Select distinct City from %T Where StateN='%1' order by City", ListSpec::TableOpen,
-         false, "City='", 2},
+        {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
+         .query = "Select distinct StateN from %T Order by StateN", .where = "StateN='", .hides = 1},
+        {.combo = "Combo2", .label = "Label3", .caption = "District", .field = "City",
+         .query = "Select distinct City from %T Where StateN='%1' order by City", .where = "City='", .hides = 2},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},
@@ -22,6 +23,7 @@ const LookupSpec kSpec{
     .sortKeys = {1, 2, 3},
     .setupInInitData = true,
 };
-const RegisterWindow reg("frmstd", [] { return new LookupDialog(kSpec); });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmstd() { return std::make_unique<LookupDialog>(kSpec); }
 } // namespace qel

@@ -1,7 +1,7 @@
 // TIN facilitation centres (browse only). Phone, fax and e-mail lists are cleaned for display;
 // wide columns are capped and rows grow to show them on several lines.
-#include "component/windowregistry.h"
-#include "lookups/flexgrid.h"
+#include "lookups/dialogs.h"
+#include "lookups/grid/flexgrid.h"
 #include "lookups/lookupdialog.h"
 #include <cmath>
 
@@ -49,12 +49,14 @@ const LookupSpec kSpec{
     .title = "TIN Facilitation Center Search",
     .table = &Tables::TINFC,
     .lists = {
-        {"Combo1", "Label2", "State", "StateN", "Select distinct StateN from %T Order by StateN", ListSpec::TableOpen, true, "StateN='", 1},
-        {"Combo2", "Label3", "City", "City", "Select distinct City from %T Where StateN='%1' order by City", ListSpec::TableOpen, true,
-         "City='", 2},
-        {"Combo3", "Label4", "Facilitator", "Facilitator",
-         "Select distinct Facilitator from %T Where StateN='%1' and City='%2' Order by Facilitator", ListSpec::TableOpen, true,
-         "Facilitator='", 4},
+        {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
+         .query = "Select distinct StateN from %T Order by StateN", .trimArgs = true, .where = "StateN='", .hides = 1},
+        {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
+         .query = "Select distinct City from %T Where StateN='%1' order by City",
+         .trimArgs = true, .where = "City='", .hides = 2},
+        {.combo = "Combo3", .label = "Label4", .caption = "Facilitator", .field = "Facilitator",
+         .query = "Select distinct Facilitator from %T Where StateN='%1' and City='%2' Order by Facilitator",
+         .trimArgs = true, .where = "Facilitator='", .hides = 4},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},
@@ -109,6 +111,7 @@ protected:
     }
 };
 
-const RegisterWindow reg("frmtinfc", [] { return new frmtinfc; });
 } // namespace
+
+std::unique_ptr<LookupWindow> make_frmtinfc() { return std::make_unique<frmtinfc>(); }
 } // namespace qel

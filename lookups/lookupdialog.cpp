@@ -1,10 +1,10 @@
 #include "lookups/lookupdialog.h"
-#include "component/clsmain.h"
-#include "component/errlog.h"
-#include "component/msgservice.h"
-#include "component/scaling.h"
+#include "core/session.h"
+#include "core/errlog.h"
+#include "core/msgservice.h"
+#include "core/scaling.h"
 #include "db/connection.h"
-#include "lookups/flexgrid.h"
+#include "lookups/grid/flexgrid.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include <QApplication>
@@ -70,7 +70,7 @@ QComboBox* list(QWidget* parent, const char* name, bool editable)
 
 void LookupDialog::setYieldInterval(int ms) { s_yieldMs = ms; }
 
-LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : QDialog(parent), m_spec(spec)
+LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : LookupWindow(parent), m_spec(spec)
 {
     setObjectName(QString::fromLatin1(spec.name));
     setWindowTitle(QString::fromUtf8(spec.title).replace(QStringLiteral("&&"), QStringLiteral("&")));
@@ -203,9 +203,9 @@ void LookupDialog::logFailure(const char* procedure, const DbError& e) const
     ErrHandler(ClsObj, QString::fromLatin1(m_spec.name), procedure).fail(e);
 }
 
-void LookupDialog::InitData(QObject* cls)
+void LookupDialog::InitData(Session* session)
 {
-    ClsObj = qobject_cast<ClsMain*>(cls);
+    ClsObj = session;
     if (ClsObj)
         ClsObj->Resize_For_Resolution(this, false);
     if (m_spec.setupInInitData) {
@@ -483,7 +483,7 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append)
 void LookupDialog::explainFailure(const DbError& e)
 {
     // Failures the user can do something about are said, besides being logged.
-    if (isConnectionLost(e.number))
+    if (Connection::isLost(e.number))
         MessageService::inform(this, e.description);
     else if (e.number == 1267 || e.number == 1270 || e.number == 1271 || e.number == 1366)
         MessageService::inform(this, QStringLiteral("The search text holds characters that this database cannot compare with "

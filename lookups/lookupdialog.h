@@ -1,9 +1,9 @@
 #pragma once
-#include <QDialog>
 #include <QPointer>
 #include <QStringList>
 #include <QVector>
 #include "db/recordset.h"
+#include "lookups/lookupwindow.h"
 #include "refdata/tables.h"
 
 class QComboBox;
@@ -15,7 +15,6 @@ class QPushButton;
 
 namespace qel {
 
-class ClsMain;
 class FlexGrid;
 
 // One cascading selection list of a lookup dialog.
@@ -25,7 +24,7 @@ struct ListSpec {
     const char* label;     // its caption's control name, "Label2"
     const char* caption;   // "City"
     const char* field;     // the field its query returns, "City"
-    // The fill's statement: %T the table name, %1..%4 the texts of lists 1..4 (quotes doubled),
+    // The fill's statement: %T the table name, %1..%4 the texts of lists 1..4 (as values),
     // %F the filter built from the lists above this one.
     const char* query;
     Run run = TableOpen;   // when the query runs
@@ -72,13 +71,14 @@ struct LookupSpec {
 // The common pattern of the lookup dialogs: cascading lists, an advanced search, a grid filled
 // from a query with a progress bar and a Stop button, and Select handing the current row to
 // the host through OutArr.
-class LookupDialog : public QDialog {
+class LookupDialog : public LookupWindow {
     Q_OBJECT
 public:
     explicit LookupDialog(const LookupSpec& spec, QWidget* parent = nullptr);
     ~LookupDialog() override;
 
-    Q_INVOKABLE virtual void InitData(QObject* cls);
+    void InitData(Session* session) override;
+    using LookupWindow::LoadData;
 
     // Operations by their names in the log and the layout.
     void LoadCombo(int list);   // LoadCombo1 is LoadCombo(0)
@@ -137,7 +137,6 @@ protected:
     void done(int r) override;
 
     const LookupSpec& m_spec;
-    QPointer<ClsMain> ClsObj;
     QString m_table;
     Recordset m_rs;
     QVector<int> m_fieldIdx;

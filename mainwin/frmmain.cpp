@@ -1,9 +1,10 @@
 #include "mainwin/frmmain.h"
-#include "component/clsmain.h"
-#include "component/msgservice.h"
-#include "component/scaling.h"
-#include "component/usersettings.h"
-#include "component/windowregistry.h"
+#include "core/session.h"
+#include "core/msgservice.h"
+#include "core/scaling.h"
+#include "core/settings.h"
+#include "lookups/lookupwindow.h"
+#include "verify/pantandialog.h"
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -22,26 +23,27 @@ namespace {
 struct MenuEntry {
     int index;
     const char* caption;
-    const char* dialog;   // nullptr: not a dialog
-    enum Args { None, PanTrue, PanFalse, One, Two, Three } args;
+    bool opensLookup;    // false: the check frame, or Exit
+    Lookup lookup;
+    bool pan = true;     // the PAN/TAN window's flag
 };
 
 // In their order on screen; the index is the button's identity.
 const MenuEntry kMenu[] = {
-    {0, "&Pin Codes", "frmpin", MenuEntry::None},
-    {1, "&STD Codes", "frmstd", MenuEntry::None},
-    {2, "&ISD Codes", "frmISD", MenuEntry::None},
-    {3, "&Distance Search", "frmDistance", MenuEntry::None},
-    {4, "PA&N - AO", "frmpantanao", MenuEntry::PanTrue},
-    {5, "&TAN - AO", "frmpantanao", MenuEntry::PanFalse},
-    {6, "&Bank BSR Codes", "frmbankBSR", MenuEntry::One},
-    {7, "Service Tax &Ranges", "frmSVTRange", MenuEntry::Three},
-    {8, "Ban&k BSR && Nodal Banks", "frmNodalBank", MenuEntry::None},
-    {9, "&MICR Codes", "frmmicr", MenuEntry::Two},
-    {10, "&IFSC Codes", "frmIFSC", MenuEntry::Two},
-    {12, "TIN &Facilitation Centers", "frmtinfc", MenuEntry::None},
-    {13, "&Validate PAN/TAN", nullptr, MenuEntry::None},
-    {11, "E&xit", nullptr, MenuEntry::None},
+    {0, "&Pin Codes", true, Lookup::Pin},
+    {1, "&STD Codes", true, Lookup::Std},
+    {2, "&ISD Codes", true, Lookup::Isd},
+    {3, "&Distance Search", true, Lookup::Distance},
+    {4, "PA&N - AO", true, Lookup::PanTanAo, true},
+    {5, "&TAN - AO", true, Lookup::PanTanAo, false},
+    {6, "&Bank BSR Codes", true, Lookup::BankBsr},
+    {7, "Service Tax &Ranges", true, Lookup::SvtRanges},
+    {8, "Ban&k BSR && Nodal Banks", true, Lookup::NodalBank},
+    {9, "&MICR Codes", true, Lookup::Micr},
+    {10, "&IFSC Codes", true, Lookup::Ifsc},
+    {12, "TIN &Facilitation Centers", true, Lookup::TinFc},
+    {13, "&Validate PAN/TAN", false, {}},
+    {11, "E&xit", false, {}},
 };
 
 const MenuEntry* entry(int index)
@@ -120,8 +122,6 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent)
         b->setFont(menuFont);
         b->setAutoDefault(false);
         b->setGeometry(8, y, bw, bh);
-        if (e.dialog && !WindowRegistry::has(QString::fromLatin1(e.dialog)))
-            b->setEnabled(false);   // that dialog is not part of this build
         connect(b, &QPushButton::clicked, this, [this, i = e.index] { Command1_Click(i); });
         Command1[e.index] = b;
         y += twips(480);
@@ -179,9 +179,9 @@ frmmain::~frmmain() = default;
 
 QPushButton* frmmain::menuButton(int index) const { return index >= 0 && index < 14 ? Command1[index] : nullptr; }
 
-void frmmain::InitData(QObject* cls)
+void frmmain::InitData(Session* session)
 {
-    ClsObj = qobject_cast<ClsMain*>(cls);
+    ClsObj = session;
     if (ClsObj)
         ClsObj->Resize_For_Resolution(this, false);
     m_designed = size();
@@ -199,41 +199,18 @@ void frmmain::Command1_Click(int index)
         return;
     }
     const MenuEntry* e = entry(index);
-    if (!e || !e->dialog)
+    if (!e || !e->opensLookup)
         return;
-    QWidget* w = WindowRegistry::create(QString::fromLatin1(e->dialog));
-    auto* dlg = qobject_cast<QDialog*>(w);
-    if (!dlg) {
-        delete w;
+    std::unique_ptr<LookupWindow> dlg = openForBrowsing(e->lookup, ClsObj, e->pan);
+    if (!dlg)
         return;
-    }
     dlg->setParent(this, dlg->windowFlags() | Qt::Dialog);
-    QMetaObject::invokeMethod(dlg, "InitData", Q_ARG(QObject*, ClsObj.data()));
-    const QString empty;
-    switch (e->args) {
-    case MenuEntry::PanTrue:
-    case MenuEntry::PanFalse:
-        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(bool, e->args == MenuEntry::PanTrue), Q_ARG(QString, empty));
-        break;
-    case MenuEntry::One:
-        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(QString, empty));
-        break;
-    case MenuEntry::Two:
-        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(QString, empty), Q_ARG(QString, empty));
-        break;
-    case MenuEntry::Three:
-        QMetaObject::invokeMethod(dlg, "LoadData", Q_ARG(QString, empty), Q_ARG(QString, empty), Q_ARG(QString, empty));
-        break;
-    case MenuEntry::None:
-        break;
-    }
     dlg->exec();
-    delete dlg;
 }
 
 void frmmain::showCheckFrame()
 {
-    const QString ptv = UserSettings::get(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("N"));
+    const QString ptv = UserSettings::verificationMethod();
     chkaltmeth->setProperty("Tag", ptv);
     chkaltmeth->setChecked(ptv == u"Y");
     Frame1->hide();
@@ -274,9 +251,9 @@ void frmmain::cmdokPT_Click()
     const QString pref = chkaltmeth->isChecked() ? QStringLiteral("Y") : QStringLiteral("N");
     if (pref != chkaltmeth->property("Tag").toString()) {
         chkaltmeth->setProperty("Tag", pref);
-        UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), pref);
+        UserSettings::setVerificationMethod(pref);
     }
-    QString result = ClsObj ? ClsObj->GetPanTanName(kind + u':' + text) : QString();
+    QString result = getPanTanName(ClsObj, kind + u':' + text);
     if (result.isEmpty())
         result = QStringLiteral("Validation Failed !");
     MessageService::inform(this, result);
@@ -385,10 +362,6 @@ void frmmain::closeEvent(QCloseEvent* e)
         QMetaObject::invokeMethod(host, "ReloadMenu");
         ClsObj->setMdiObj(nullptr);
     }
-}
-
-namespace {
-const RegisterWindow reg("frmmain", [] { return new frmmain; });
 }
 
 } // namespace qel

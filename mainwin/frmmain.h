@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include "core/session.h"
 
 class QCheckBox;
 class QIODevice;
@@ -14,7 +15,6 @@ class QRadioButton;
 
 namespace qel {
 
-class ClsMain;
 
 // The component's menu window: a button per lookup dialog, the PAN/TAN structure check with
 // online name verification, and the update check link.
@@ -24,7 +24,7 @@ public:
     explicit frmmain(QWidget* parent = nullptr);
     ~frmmain() override;
 
-    Q_INVOKABLE void InitData(QObject* cls);
+    void InitData(Session* session);
     Q_INVOKABLE static bool IsValidPAN(const QString& text);
     Q_INVOKABLE static bool IsValidTAN(const QString& text);
 
@@ -41,7 +41,7 @@ public:
     Q_INVOKABLE void DOWNLOAD(const QString& address, const QString& path);
     // Opens an address with the desktop's default handler; tests replace it (empty restores it).
     static void setUrlOpener(std::function<void(const QString&)> opener);
-    ClsMain* clsObj() const { return ClsObj; }
+    Session* clsObj() const { return ClsObj; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,7 +59,7 @@ private:
     void activated();
     void lblchkup_Click();
 
-    QPointer<ClsMain> ClsObj;
+    QPointer<Session> ClsObj;
     QFrame* Frame1;
     QFrame* famPANTAN;
     QRadioButton* optpantan[2];

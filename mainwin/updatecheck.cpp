@@ -1,8 +1,8 @@
 // The main window's update check.
-#include "component/clsmain.h"
-#include "component/files.h"
-#include "component/msgservice.h"
-#include "component/sysconfig.h"
+#include "core/session.h"
+#include "core/files.h"
+#include "core/msgservice.h"
+#include "core/settings.h"
 #include "mainwin/frmmain.h"
 #include "netcfg/httprequest.h"
 #include <QBuffer>
@@ -24,12 +24,6 @@ std::function<void(const QString&)>& urlOpener()
     return o;
 }
 
-QString versionAddress()
-{
-    return configValue(QStringLiteral("Updates"), QStringLiteral("VersionAddress"),
-                       QStringLiteral("http://updates.qelrefdesk.example/Updates/QELVerInf.Txt"));
-}
-QString siteName() { return configValue(QStringLiteral("Updates"), QStringLiteral("SiteName"), QStringLiteral("updates.qelrefdesk.example")); }
 
 // Fields as a sequential reader of such a file sees them, read a piece at a time: whatever the
 // file holds, no more than one record is kept.
@@ -131,8 +125,7 @@ void frmmain::DOWNLOAD(const QString& address, const QString& path)
     request.setUserAgent(QStringLiteral("QEL Check Updates"));
     request.setNoCache(true);
     request.SetProxy(HttpRequest::PreconfiguredProxy);
-    const int seconds = configValue(QStringLiteral("Updates"), QStringLiteral("TimeoutSeconds"), QStringLiteral("30")).toInt();
-    request.setTransferTimeout((seconds > 0 ? seconds : 30) * 1000);   // a site that never answers fails too
+    request.setTransferTimeout(Config::milliseconds(Config::UpdateTimeout));   // a site that never answers fails too
     request.setMaxResponseBytes(kMaxVersionFile);
     request.Open(QStringLiteral("GET"), address, true);
     if (!request.Send())
@@ -149,7 +142,7 @@ void frmmain::CHECKFORUPDATE()
 {
     const QString sys = systemFolder();
     const bool automatic = lblchkup->property("Tag").toString() == u"Y";
-    if (automatic && configValue(QStringLiteral("Settings"), QStringLiteral("QELUPDCHK"), QStringLiteral("1")).left(255).toInt() != 1)
+    if (automatic && Config::value(Config::UpdateCheck).left(255).toInt() != 1)
         return;
 
     const QString docPath = ClsObj ? ClsObj->DocPath() : QString();
@@ -161,14 +154,14 @@ void frmmain::CHECKFORUPDATE()
         if (read)
             MessageService::inform(this, QStringLiteral("No Update Available."));
         else
-            MessageService::inform(this, QStringLiteral("Either you are not connected to Internet or Could not connect to ") + siteName());
+            MessageService::inform(this, QStringLiteral("Either you are not connected to Internet or Could not connect to ") + Config::value(Config::SiteName));
     };
 
     if (!removeFile(local))
         return noUpdate();
     // The download waits in a local event loop, in which the window may be closed and deleted.
     const QPointer<frmmain> self(this);
-    DOWNLOAD(versionAddress(), local);
+    DOWNLOAD(Config::value(Config::VersionAddress), local);
     if (!self) {
         removeFile(local);
         return;

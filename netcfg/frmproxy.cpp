@@ -1,10 +1,10 @@
 #include "netcfg/frmproxy.h"
-#include "component/clsmain.h"
-#include "component/msgservice.h"
-#include "component/sysconfig.h"
-#include "component/usersettings.h"
-#include "component/windowregistry.h"
+#include "core/session.h"
+#include "core/errlog.h"
+#include "core/msgservice.h"
+#include "core/settings.h"
 #include "netcfg/browserproxy.h"
+#include "netcfg/httprequest.h"
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -82,9 +82,9 @@ frmProxy::frmProxy(QWidget* parent) : QDialog(parent)
 
 int frmProxy::mode() const { return optproxy[0]->isChecked() ? 0 : optproxy[1]->isChecked() ? 1 : 2; }
 
-void frmProxy::InitData(QObject* cls)
+void frmProxy::InitData(Session* session)
 {
-    ClsObj = qobject_cast<ClsMain*>(cls);
+    ClsObj = session;
     if (ClsObj)
         ClsObj->Resize_For_Resolution(this, false);
 }
@@ -117,11 +117,19 @@ void frmProxy::SetProxyForWH(QObject* ObjWHR)
 {
     if (!ObjWHR)
         return;
-    QMetaObject::invokeMethod(ObjWHR, "SetProxy", Q_ARG(int, 0), Q_ARG(QString, QString()), Q_ARG(QString, QString()));
     // With the utility ticked the system-wide proxy is already what the user chose.
-    if (!chkcmdline->isChecked() && mode() != 0 && !txtserver->text().isEmpty() && !txtport->text().isEmpty())
-        QMetaObject::invokeMethod(ObjWHR, "SetProxy", Q_ARG(int, 2), Q_ARG(QString, txtserver->text() + u':' + txtport->text()),
-                                  Q_ARG(QString, QString()));
+    const bool named = !chkcmdline->isChecked() && mode() != 0 && !txtserver->text().isEmpty() && !txtport->text().isEmpty();
+    const QString server = named ? txtserver->text() + u':' + txtport->text() : QString();
+    if (auto* own = qobject_cast<HttpRequest*>(ObjWHR)) {
+        own->SetProxy(HttpRequest::PreconfiguredProxy);
+        if (named)
+            own->SetProxy(HttpRequest::NamedProxy, server);
+        return;
+    }
+    // A host's request object, reached by name as the host's own code would.
+    QMetaObject::invokeMethod(ObjWHR, "SetProxy", Q_ARG(int, 0), Q_ARG(QString, QString()), Q_ARG(QString, QString()));
+    if (named)
+        QMetaObject::invokeMethod(ObjWHR, "SetProxy", Q_ARG(int, 2), Q_ARG(QString, server), Q_ARG(QString, QString()));
 }
 
 void frmProxy::cmdok_Click()
@@ -158,14 +166,35 @@ void frmProxy::cmdok_Click()
 
 void frmProxy::runUtility(const QStringList& args)
 {
-    const QString utility = configValue(QStringLiteral("Proxy"), QStringLiteral("Utility"), QStringLiteral("/usr/lib/qelrefdesk/proxycfg"));
-    if (utility.isEmpty() || !QFileInfo(utility).isFile())
+    const QString utility = Config::value(Config::ProxyUtility);
+    const QFileInfo f(utility);
+    if (f.isFile() && f.isExecutable() && QProcess::startDetached(utility, args))
         return;
-    QProcess::startDetached(utility, args);
+    const QString why = QStringLiteral("The proxy could not be set for the whole system: the command line utility %1 %2.")
+                            .arg(utility, !f.exists() ? QStringLiteral("is not installed")
+                                          : !f.isFile() || !f.isExecutable() ? QStringLiteral("is not an executable file")
+                                                                               : QStringLiteral("could not be started"));
+    ErrHandler(ClsObj, objectName(), "CMDOK_CLICK").fail(53, why, QStringLiteral("QELRefDesk"));
+    MessageService::inform(this, why);
 }
 
-namespace {
-const RegisterWindow reg("frmProxy", [] { return new frmProxy; });
+void setProxyForRequest(Session* session, QObject* WHR)
+{
+    frmProxy w;
+    w.InitData(session);
+    w.SetProxyForWH(WHR);
+}
+
+bool askForProxy(Session* session, QWidget* owner)
+{
+    if (session)
+        session->setAltProxySett(false);
+    frmProxy w(owner);
+    if (owner)
+        w.setWindowFlags(w.windowFlags() | Qt::Dialog);
+    w.InitData(session);
+    w.exec();
+    return session && session->AltProxySett();
 }
 
 } // namespace qel

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <QPointer>
+#include "core/session.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -9,7 +10,7 @@ class QRadioButton;
 
 namespace qel {
 
-class ClsMain;
+class HttpRequest;
 
 // "Configure Proxy Settings": the proxy mode of the online verification (0 no proxy, 1 the
 // browser's proxy, 2 a manual proxy), kept per user under "VoxWHR"/"ProxySettings". The facade
@@ -20,20 +21,21 @@ class frmProxy : public QDialog {
 public:
     explicit frmProxy(QWidget* parent = nullptr);
 
-    Q_INVOKABLE void InitData(QObject* cls);
-    // Applies the loaded settings to a request object (anything with SetProxy(int, QString, QString)).
-    Q_INVOKABLE void SetProxyForWH(QObject* ObjWHR);
+    void InitData(Session* session);
+    // Applies the loaded settings to a request object: the component's own, or a host's object
+    // with SetProxy(int, QString, QString).
+    void SetProxyForWH(QObject* ObjWHR);
 
     int mode() const;
     // Starts the system-wide proxy utility with one argument line ("-d", "-u", "-p host:port")
-    // and does not wait for it; silent when no utility is configured or it is missing.
-    static void runUtility(const QStringList& args);
+    // and does not wait for it; a utility that is missing or cannot run is told and logged.
+    void runUtility(const QStringList& args);
 
 private:
     void optproxy_Click();
     void cmdok_Click();
 
-    QPointer<ClsMain> ClsObj;
+    QPointer<Session> ClsObj;
     QRadioButton* optproxy[3];
     QLineEdit* txtserver;
     QLineEdit* txtport;
@@ -41,5 +43,11 @@ private:
     QPushButton* cmdok;
     QPushButton* cmdcancel;
 };
+
+// SetProxyForWHR: the stored proxy settings applied to a request object (a proxy dialog loaded
+// unseen does it).
+void setProxyForRequest(Session* session, QObject* WHR);
+// GetProxyForWHR: the proxy dialog shown, owned by owner; true when the user confirmed it.
+bool askForProxy(Session* session, QWidget* owner);
 
 } // namespace qel

@@ -216,6 +216,8 @@ Result convert(const QString& type, const QByteArray& csv, const QMap<QString, Q
     return result;
 }
 
+QString defaultInstallDir() { return ResourceStore::overrideDir(); }
+
 bool install(const QString& type, const QByteArray& resource, QString* error, const QString& dir)
 {
     const QString target = dir.isEmpty() ? ResourceStore::overrideDir() : dir;

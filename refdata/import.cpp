@@ -1,7 +1,7 @@
 #include "refdata/import.h"
-#include "component/clsmain.h"
-#include "component/errlog.h"
-#include "component/files.h"
+#include "core/session.h"
+#include "core/errlog.h"
+#include "core/files.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "refdata/resourcestore.h"
@@ -71,7 +71,7 @@ Sql loadStatement(const QString& fileName, const QString& table, bool overConnec
               + QStringLiteral("' escaped by '\\\\' lines terminated by '\u00A6';"));
 }
 
-ImportResult importResource(ClsMain& cls, const QString& Tb, int Id, const QString& Typ)
+ImportResult importResource(Session& cls, const QString& Tb, int Id, const QString& Typ)
 {
     const ErrHandler eh(&cls, QStringLiteral("CLSMAIN"), "IMPORTRESFLDATA");
     ImportResult result;

@@ -5,7 +5,7 @@
 
 namespace qel {
 
-class ClsMain;
+class Session;
 
 // The bulk load of one data resource into its table.
 //
@@ -24,6 +24,6 @@ struct ImportResult {
 };
 
 Sql loadStatement(const QString& fileName, const QString& table, bool overConnection = false);
-ImportResult importResource(ClsMain& cls, const QString& Tb, int Id, const QString& Typ);
+ImportResult importResource(Session& cls, const QString& Tb, int Id, const QString& Typ);
 
 } // namespace qel

@@ -50,10 +50,14 @@ const TableDef Range[4] = {
 
 const TableDef& panTan(bool pan) { return pan ? PANAO : TANAO; }
 
+QVector<const TableDef*> all()
+{
+    return {&MICR, &IFSC, &BankBSR, &BankNodal, &Dist, &ISD, &STD, &PIN, &PANAO, &TANAO, &Range[0], &Range[1], &Range[2], &Range[3], &TINFC};
+}
+
 const TableDef* forResource(const QString& type)
 {
-    for (const TableDef* t : {&MICR, &IFSC, &BankBSR, &BankNodal, &PANAO, &TANAO, &Dist, &ISD, &STD, &PIN, &TINFC, &Range[0], &Range[1],
-                              &Range[2], &Range[3]})
+    for (const TableDef* t : all())
         if (type == QLatin1String(t->resource))
             return t;
     return nullptr;

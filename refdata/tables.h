@@ -25,6 +25,8 @@ namespace Tables {
 extern const TableDef MICR, IFSC, BankBSR, BankNodal, PANAO, TANAO, Dist, ISD, STD, PIN, TINFC;
 extern const TableDef Range[4];   // TmpRngAO0_Master .. TmpRngAO3_Master
 const TableDef& panTan(bool pan);
+// Every reference table, in the order of the data resources.
+QVector<const TableDef*> all();
 // The table a resource is loaded into ("MICR" -> TmpMICR_Master); nullptr for an unknown type.
 const TableDef* forResource(const QString& type);
 

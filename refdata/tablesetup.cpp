@@ -1,7 +1,7 @@
 #include "refdata/tablesetup.h"
-#include "component/clsmain.h"
-#include "component/errlog.h"
-#include "component/msgservice.h"
+#include "core/session.h"
+#include "core/errlog.h"
+#include "core/msgservice.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "refdata/import.h"
@@ -32,7 +32,7 @@ void tellOnce(const QString& table, const QString& resource, int expected, const
 }
 } // namespace
 
-QString setupReferenceTable(ClsMain* cls, const QString& module, const char* procedure, const TableDef& def)
+QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& def)
 {
     const ErrHandler eh(cls, module, procedure);
     Connection* db = cls ? cls->Db() : nullptr;
@@ -81,12 +81,6 @@ QString setupReferenceTable(ClsMain* cls, const QString& module, const char* pro
     if (db)
         exec(Sql("Do release_lock(") + lock + Sql(")"));
     return name;
-}
-
-void importResourceFile(ClsMain& cls, const QString& Tb, int Id, const QString& Typ) { importResource(cls, Tb, Id, Typ); }
-
-namespace {
-const bool registered = (ClsMain::setImporter(&importResourceFile), true);
 }
 
 } // namespace qel

@@ -4,7 +4,7 @@
 
 namespace qel {
 
-class ClsMain;
+class Session;
 
 // Makes sure the table exists and holds as many rows as its resource has records, reloading it
 // when not. A table that cannot be opened is dropped and tried once more under its name with "1"
@@ -14,9 +14,6 @@ class ClsMain;
 //
 // Hosts that share one database set a table up one at a time (a lock on the server per
 // database and table), so that a second host waits and then finds the rows in place.
-QString setupReferenceTable(ClsMain* cls, const QString& module, const char* procedure, const TableDef& table);
-
-// The import itself, as ClsMain::ImportResFlData runs it.
-void importResourceFile(ClsMain& cls, const QString& Tb, int Id, const QString& Typ);
+QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& table);
 
 } // namespace qel

@@ -1,31 +1,40 @@
 #pragma once
-#include <QDialog>
 #include <QStringList>
 #include <QTimer>
-#include "component/clsmain.h"
+#include "core/session.h"
+#include "lookups/lookupwindow.h"
 
 namespace qel::test {
 
 // Stands in for a lookup dialog: records how it was called and, when shown, writes the slots
 // it was told to through OutArr, then closes.
-class FakeDialog : public QDialog {
+class FakeDialog : public LookupWindow {
     Q_OBJECT
 public:
     static inline QStringList calls;
     static inline QList<QPair<int, QString>> toWrite;
 
-    Q_INVOKABLE void InitData(QObject* cls)
+    void InitData(Session* session) override
     {
-        m_cls = qobject_cast<ClsMain*>(cls);
+        ClsObj = session;
         calls << QStringLiteral("InitData");
     }
-    Q_INVOKABLE void LoadData(const QString& a) { calls << QStringLiteral("LoadData[%1]").arg(a); }
-    Q_INVOKABLE void LoadData(const QString& a, const QString& b) { calls << QStringLiteral("LoadData[%1|%2]").arg(a, b); }
-    Q_INVOKABLE void LoadData(const QString& a, const QString& b, const QString& c)
+    void LoadData(const QString& a) override { calls << QStringLiteral("LoadData[%1]").arg(a); }
+    void LoadData(const QString& a, const QString& b) override { calls << QStringLiteral("LoadData[%1|%2]").arg(a, b); }
+    void LoadData(const QString& a, const QString& b, const QString& c) override
     {
         calls << QStringLiteral("LoadData[%1|%2|%3]").arg(a, b, c);
     }
-    Q_INVOKABLE void LoadData(bool pan, const QString& b) { calls << QStringLiteral("LoadData[%1|%2]").arg(pan).arg(b); }
+    void LoadData(bool pan, const QString& b) override { calls << QStringLiteral("LoadData[%1|%2]").arg(pan).arg(b); }
+
+    // Every lookup window of the component is a fake from now on (until restore()).
+    static void useEverywhere()
+    {
+        calls.clear();
+        toWrite.clear();
+        setLookupFactory([](Lookup) { return std::make_unique<FakeDialog>(); });
+    }
+    static void restore() { setLookupFactory({}); }
 
 protected:
     void showEvent(QShowEvent* e) override
@@ -34,13 +43,10 @@ protected:
         calls << QStringLiteral("shown");
         QTimer::singleShot(0, this, [this] {
             for (const auto& [i, v] : toWrite)
-                m_cls->OutArr(short(i), v);
+                ClsObj->OutArr(short(i), v);
             accept();
         });
     }
-
-private:
-    ClsMain* m_cls = nullptr;
 };
 
 } // namespace qel::test

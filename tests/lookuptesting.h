@@ -5,8 +5,11 @@
 #include <QStringList>
 #include <QtTest>
 #include <QTimer>
-#include "component/msgservice.h"
-#include "lookups/flexgrid.h"
+#include "core/msgservice.h"
+#include "lookups/grid/flexgrid.h"
+#include "lookups/lookupdialog.h"
+#include <QHash>
+#include <memory>
 
 namespace qel::test {
 
@@ -33,6 +36,18 @@ T* child(QWidget* w, const char* name)
     if (!c)
         qFatal("no control %s", name);
     return c;
+}
+
+// A lookup dialog by its name ("frmpin"), made as the component makes it.
+inline std::unique_ptr<LookupDialog> lookupDialog(const char* name)
+{
+    static const QHash<QByteArray, Lookup> kinds{
+        {"frmpin", Lookup::Pin},           {"frmstd", Lookup::Std},       {"frmISD", Lookup::Isd},          {"frmDistance", Lookup::Distance},
+        {"frmpantanao", Lookup::PanTanAo}, {"frmbankBSR", Lookup::BankBsr}, {"frmSVTRange", Lookup::SvtRanges},
+        {"frmNodalBank", Lookup::NodalBank}, {"frmmicr", Lookup::Micr},   {"frmIFSC", Lookup::Ifsc},        {"frmtinfc", Lookup::TinFc}};
+    if (!kinds.contains(name))
+        qFatal("no dialog %s", name);
+    return std::unique_ptr<LookupDialog>(static_cast<LookupDialog*>(createLookup(kinds.value(name)).release()));
 }
 
 // A column of the grid, rows 1..

@@ -1,5 +1,4 @@
 #include "component/clsmain.h"
-#include "component/windowregistry.h"
 #include "db/recordset.h"
 #include "lookups/frmmicr.h"
 #include "refdata/csvimport.h"
@@ -31,7 +30,7 @@ class TestBrokenData : public QObject {
         writeResource(res.path(), QStringLiteral("MICR"), micrFixture(30));
         auto db = freshDatabase(database, charset);
         cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
-        d.InitData(&cls);
+        d.InitData(&cls.session());
         d.LoadData(QString(), QString());
         return db;
     }
@@ -80,7 +79,7 @@ private slots:
         cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
         Messages seen;
         for (int i = 0; i < 2; ++i)   // two openings of the dialog
-            setupReferenceTable(&cls, QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
+            setupReferenceTable(&cls.session(), QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
         QCOMPARE(seen.seen.size(), 1);
         QVERIFY2(seen.seen[0].contains(QStringLiteral("PIN")) && seen.seen[0].contains(QStringLiteral("Data too long")), qPrintable(seen.seen[0]));
         QCOMPARE(scalar(*db, QStringLiteral("Select count(*) from TmpPIN_Master")), QStringLiteral("0"));
@@ -96,7 +95,7 @@ private slots:
             auto db = freshDatabase(QStringLiteral("t_broken_folder"));
             ClsMain cls;
             cls.InitMe(dir, db.get(), QStringLiteral("host.log"), 1, 1, 1);
-            QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmstd"), "INITDATA", Tables::STD), QStringLiteral("TmpSTD_Master"));
+            QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("frmstd"), "INITDATA", Tables::STD), QStringLiteral("TmpSTD_Master"));
             QCOMPARE(scalar(*db, QStringLiteral("Select count(*) from TmpSTD_Master")), QStringLiteral("1"));
             QVERIFY(QDir(dir).isEmpty());
         }
@@ -169,9 +168,9 @@ private slots:
         auto db = freshDatabase(QStringLiteral("t_broken_placeholder"));
         ClsMain cls;
         cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
-        std::unique_ptr<QWidget> w(WindowRegistry::create(QStringLiteral("frmpin")));
-        auto* d = static_cast<LookupDialog*>(w.get());
-        d->InitData(&cls);
+        std::unique_ptr<LookupDialog> w = lookupDialog("frmpin");
+        LookupDialog* d = w.get();
+        d->InitData(&cls.session());
         choose(d, "Combo1", QStringLiteral("%2"));
         choose(d, "Combo2", QStringLiteral("X"));
         d->LoadCombo(2);

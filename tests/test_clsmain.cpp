@@ -1,5 +1,4 @@
 #include "component/clsmain.h"
-#include "component/windowregistry.h"
 #include "tests/fakedialog.h"
 #include "tests/testsupport.h"
 #include <QtTest>
@@ -11,17 +10,10 @@ class TestClsMain : public QObject {
     Q_OBJECT
     std::unique_ptr<Connection> db;
 
-    void useFakes()
-    {
-        for (const char* n : {"frmmicr", "frmbankBSR", "frmIFSC", "frmSVTRange", "frmpantanao"})
-            WindowRegistry::add(QString::fromLatin1(n), [] { return new FakeDialog; });
-        FakeDialog::calls.clear();
-        FakeDialog::toWrite.clear();
-    }
-
 private slots:
     void initTestCase() { db = test::freshDatabase(QStringLiteral("t_clsmain")); }
-    void init() { useFakes(); }
+    void init() { FakeDialog::useEverywhere(); }
+    void cleanupTestCase() { FakeDialog::restore(); }
 
     void membersAreReachableByName()
     {
@@ -149,7 +141,7 @@ private slots:
 
     void unknownDialogLeavesEmptyStrings()
     {
-        WindowRegistry::add(QStringLiteral("frmmicr"), [] { return nullptr; });
+        setLookupFactory([](Lookup) { return std::unique_ptr<LookupWindow>(); });
         ClsMain c;
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         StrArray arr(0, 4);

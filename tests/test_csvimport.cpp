@@ -106,13 +106,13 @@ private slots:
                                               {{"State", "S"}, {"City", "C"}, {"Area", "A"}, {"PIN", "P"}});
         QString err;
         QVERIFY(CsvImport::install(QStringLiteral("PIN"), first.resource, &err));
-        setupReferenceTable(&cls, QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
+        setupReferenceTable(&cls.session(), QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
         QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from TmpPIN_Master")), QStringLiteral("1"));
         const auto second = CsvImport::convert(QStringLiteral("PIN"),
                                                "S,C,A,P\nFIXTURE S,FIXTURE C,FIXTURE A,744101\nFIXTURE S,FIXTURE C,FIXTURE B,744102\n",
                                                {{"State", "S"}, {"City", "C"}, {"Area", "A"}, {"PIN", "P"}});
         QVERIFY(CsvImport::install(QStringLiteral("PIN"), second.resource, &err));
-        setupReferenceTable(&cls, QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
+        setupReferenceTable(&cls.session(), QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
         QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(PinCode order by Sr) from TmpPIN_Master")),
                  QStringLiteral("744101,744102"));
         ResourceStore::setOverrideDir(QString());

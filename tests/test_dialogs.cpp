@@ -1,5 +1,4 @@
 #include "component/clsmain.h"
-#include "component/windowregistry.h"
 #include "lookups/lookupdialog.h"
 #include "refdata/resourcestore.h"
 #include "tests/fixtures.h"
@@ -38,10 +37,8 @@ class TestDialogs : public QObject {
 
     std::unique_ptr<LookupDialog> open(const char* name)
     {
-        std::unique_ptr<LookupDialog> d(qobject_cast<LookupDialog*>(WindowRegistry::create(QString::fromLatin1(name))));
-        if (!d)
-            qFatal("no dialog %s", name);
-        d->InitData(&cls);
+        std::unique_ptr<LookupDialog> d = test::lookupDialog(name);
+        d->InitData(&cls.session());
         return d;
     }
 
@@ -126,7 +123,7 @@ private slots:
     void ifscListsFilterByEveryListAbove()
     {
         auto d = open("frmIFSC");
-        QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, QString()), Q_ARG(QString, QString()));
+        d->LoadData(QString(), QString());
         QVERIFY(child<QPushButton>(d.get(), "cmdselect")->isHidden());
         QCOMPARE(items(d.get(), "Combo1"), (QStringList{"STATE S", "STATE T"}));
         QVERIFY(items(d.get(), "Combo2").isEmpty());   // nothing above holds a value
@@ -145,7 +142,7 @@ private slots:
     void ifscHostPreselectionAndSlot()
     {
         auto d = open("frmIFSC");
-        QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, QStringLiteral("DIST P ")), Q_ARG(QString, QStringLiteral(" ")));
+        d->LoadData(QStringLiteral("DIST P "), QStringLiteral(" "));
         auto* g = child<FlexGrid>(d.get(), "vsf");
         QVERIFY(g->colHidden(2) && !g->colHidden(1));
         QCOMPARE(column(d.get(), 6), (QStringList{"FIXA0000001", "FIXB0000002", "FIXC0000004"}));   // any state
@@ -166,11 +163,11 @@ private slots:
             auto d = open(name);
             const QString e;
             if (args == 1)
-                QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, e));
+                d->LoadData(e);
             else if (args == 2)
-                QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, e), Q_ARG(QString, e));
+                d->LoadData(e, e);
             else
-                QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, e), Q_ARG(QString, e), Q_ARG(QString, e));
+                d->LoadData(e, e, e);
             const QStringList before = items(d.get(), "Combo2");
             auto* c = child<QComboBox>(d.get(), "Combo1");
             d->show();
@@ -186,7 +183,7 @@ private slots:
     void bsrListsAskForEmptyStateAndCity()
     {
         auto d = open("frmbankBSR");
-        QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, QStringLiteral("FIXTURE BANK A ")));
+        d->LoadData(QStringLiteral("FIXTURE BANK A "));
         // The bank list was filled with state and city empty: rows whose state and city are empty.
         QCOMPARE(column(d.get(), 4), (QStringList{"BR ONE", "BR THREE"}));
         QVERIFY(child<FlexGrid>(d.get(), "vsf")->colHidden(3));
@@ -210,7 +207,7 @@ private slots:
     void panAndTanModes()
     {
         auto pan = open("frmpantanao");
-        QMetaObject::invokeMethod(pan.get(), "LoadData", Q_ARG(bool, true), Q_ARG(QString, QStringLiteral("FIXTURE CITY ")));
+        pan->LoadData(true, QStringLiteral("FIXTURE CITY "));
         QCOMPARE(child<QLabel>(pan.get(), "Label1")->text(), QStringLiteral("PAN-AO Code Search"));
         auto* g = child<FlexGrid>(pan.get(), "vsf");
         QCOMPARE(g->textMatrix(0, 3), QStringLiteral("Description"));
@@ -221,7 +218,7 @@ private slots:
         QCOMPARE(g->gridModel()->data(g->gridModel()->index(0, 3), Qt::FontRole).value<QFont>().pointSizeF(), g->fontSize() * 0.8);
 
         auto tan = open("frmpantanao");
-        QMetaObject::invokeMethod(tan.get(), "LoadData", Q_ARG(bool, false), Q_ARG(QString, QStringLiteral("FIXTURE CITY ")));
+        tan->LoadData(false, QStringLiteral("FIXTURE CITY "));
         QCOMPARE(child<QLabel>(tan.get(), "Label1")->text(), QStringLiteral("TAN-AO Code Search"));
         QCOMPARE(child<FlexGrid>(tan.get(), "vsf")->textMatrix(0, 3), QStringLiteral("Remarks (City Area/Jurisdiction)"));
         QVERIFY(!child<QLineEdit>(tan.get(), "Text1")->isHidden());
@@ -233,7 +230,7 @@ private slots:
     {
         test::Messages m;
         auto d = open("frmpantanao");
-        QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(bool, false), Q_ARG(QString, QStringLiteral("FIXTURE CITY ")));
+        d->LoadData(false, QStringLiteral("FIXTURE CITY "));
         d->show();
         auto* g = child<FlexGrid>(d.get(), "vsf");
         auto* text = child<QLineEdit>(d.get(), "Text1");
@@ -263,8 +260,7 @@ private slots:
     void serviceTaxCodesAndOffices()
     {
         auto d = open("frmSVTRange");
-        QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, QStringLiteral("STATE S ")), Q_ARG(QString, QString()),
-                                  Q_ARG(QString, QString()));
+        d->LoadData(QStringLiteral("STATE S "), QString(), QString());
         auto* g = child<FlexGrid>(d.get(), "vsf");
         QVERIFY(g->colHidden(1));
         QCOMPARE(g->frozenCols(), 4);   // column 0, the hidden State, then City and Area

@@ -1,5 +1,5 @@
 #include "component/clsmain.h"
-#include "component/errlog.h"
+#include "core/errlog.h"
 #include "tests/testsupport.h"
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,9 +37,9 @@ private slots:
         ClsMain c;
         c.InitMe(dir.path(), nullptr, QStringLiteral("host.log"), 1, 1, 1);
         c.setProc_Name(QStringLiteral("frmmicr\tLOADGRID"));
-        c.raiseError({-2147467259, QStringLiteral("Table 'x' doesn't exist"), QStringLiteral("MariaDB Connector/C")});
+        c.session().raiseError({-2147467259, QStringLiteral("Table 'x' doesn't exist"), QStringLiteral("MariaDB Connector/C")});
         c.DoErrorLogEntry();
-        QCOMPARE(c.pendingError().number, -2147467259);   // reading the error leaves it pending
+        QCOMPARE(c.session().pendingError().number, -2147467259);   // reading the error leaves it pending
         const QStringList l = lines(dir.filePath(QStringLiteral("host.log")));
         QCOMPARE(l.size(), 1);
         const QStringList f = l[0].split(u'\t');
@@ -53,11 +53,11 @@ private slots:
         QTemporaryDir dir;
         ClsMain c;
         c.InitMe(dir.path(), nullptr, QStringLiteral("host.log"), 1, 1, 1);
-        const ErrHandler eh(&c, QStringLiteral("frmIFSC"), "LOADDATA");
+        const ErrHandler eh(&c.session(), QStringLiteral("frmIFSC"), "LOADDATA");
         QVERIFY(eh(true, {}));
         QVERIFY(!eh(false, {1146, QStringLiteral("first\tfailure\r\nwith a break"), QStringLiteral("src")}));
         QVERIFY(!eh(false, {1064, QStringLiteral("second"), QStringLiteral("src")}));
-        QCOMPARE(c.pendingError().number, 0);   // going on clears it
+        QCOMPARE(c.session().pendingError().number, 0);   // going on clears it
         const QString text = QString::fromUtf8([&] { QFile f(dir.filePath(QStringLiteral("host.log"))); f.open(QIODevice::ReadOnly); return f.readAll(); }());
         // The driver's description is written unchanged, tab and line break included.
         QVERIFY(text.contains(QStringLiteral("\t1146\tfirst\tfailure\r\nwith a break\tsrc\tfrmIFSC\tLOADDATA\r\n")));
@@ -68,7 +68,7 @@ private slots:
     {
         ClsMain c;
         c.InitMe(QStringLiteral("/nonexistent/dir/for/sure"), nullptr, QStringLiteral("host.log"), 1, 1, 1);
-        const ErrHandler eh(&c, QStringLiteral("frmmicr"), "LOADGRID");
+        const ErrHandler eh(&c.session(), QStringLiteral("frmmicr"), "LOADGRID");
         for (int i = 0; i < 3; ++i)
             eh.fail(1, QStringLiteral("x"), QStringLiteral("y"));
         QCOMPARE(c.Proc_Name(), QStringLiteral("frmmicr\tLOADGRID"));

@@ -1,5 +1,5 @@
 #include "component/clsmain.h"
-#include "component/msgservice.h"
+#include "core/msgservice.h"
 #include "mainwin/frmmain.h"
 #include "tests/epaysim.h"
 #include "tests/lookuptesting.h"
@@ -31,7 +31,7 @@ class TestHostileServers : public QObject {
         cls.InitMe(docs.path(), nullptr, QStringLiteral("err.log"), 1, 1, 1);
         Messages seen;
         frmmain w;
-        w.InitData(&cls);
+        w.InitData(&cls.session());
         w.findChild<QLabel*>(QStringLiteral("lblchkup"))->setProperty("Tag", QStringLiteral("N"));
         QElapsedTimer t;
         t.start();

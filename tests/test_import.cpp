@@ -79,7 +79,7 @@ private slots:
         test::writeResource(resDir.path(), QStringLiteral("BANKNODAL"), data);
         ClsMain c;
         c.InitMe(docDir.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
-        QCOMPARE(setupReferenceTable(&c, QStringLiteral("frmNodalBank"), "INITDATA", Tables::BankNodal), QStringLiteral("TmpBSR_Master"));
+        QCOMPARE(setupReferenceTable(&c.session(), QStringLiteral("frmNodalBank"), "INITDATA", Tables::BankNodal), QStringLiteral("TmpBSR_Master"));
         QCOMPARE(logLines(), QStringList());
         QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(Sr) from TmpBSR_Master")), QStringLiteral("1,2,3"));
         QCOMPARE(test::scalar(*db, QStringLiteral("Select BankBr from TmpBSR_Master where Sr=2")), QStringLiteral("FIXTURE\nBRANCH"));
@@ -92,7 +92,7 @@ private slots:
         test::writeResource(docDir.path(), QStringLiteral("DIST"), QByteArray(5000, 'x'));   // left by a failed run
         ClsMain c;
         c.InitMe(docDir.path() + u'/', db.get(), QStringLiteral("host.log"), 1, 1, 1);   // a trailing separator doubles it
-        QCOMPARE(setupReferenceTable(&c, QStringLiteral("frmDistance"), "INITDATA", Tables::Dist), QStringLiteral("TmpDist_Master"));
+        QCOMPARE(setupReferenceTable(&c.session(), QStringLiteral("frmDistance"), "INITDATA", Tables::Dist), QStringLiteral("TmpDist_Master"));
         QCOMPARE(test::scalar(*db, QStringLiteral("Select concat(count(*), ':', max(Distance)) from TmpDist_Master")), QStringLiteral("1:10"));
         QVERIFY(!QFile::exists(docDir.filePath(QStringLiteral("DIST1.dat"))));
     }

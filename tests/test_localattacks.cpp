@@ -1,6 +1,6 @@
 #include "component/clsmain.h"
-#include "component/errlog.h"
-#include "component/usersettings.h"
+#include "core/errlog.h"
+#include "core/settings.h"
 #include "db/connection.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
@@ -124,9 +124,9 @@ private slots:
         auto db = freshDatabase(QStringLiteral("t_attack_links"));
         ClsMain cls;
         cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
-        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmstd"), "INITDATA", Tables::STD), QStringLiteral("TmpSTD_Master"));
+        QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("frmstd"), "INITDATA", Tables::STD), QStringLiteral("TmpSTD_Master"));
         QCOMPARE(scalar(*db, QStringLiteral("Select City from TmpSTD_Master")), QStringLiteral("FIXTURE CITY"));
-        ErrHandler(&cls, QStringLiteral("frmstd"), "INITDATA").fail(1, QStringLiteral("logged"), QStringLiteral("test"));
+        ErrHandler(&cls.session(), QStringLiteral("frmstd"), "INITDATA").fail(1, QStringLiteral("logged"), QStringLiteral("test"));
         QCOMPARE(contents(victim), QByteArray("KEEP"));
         QVERIFY(!QFileInfo::exists(docs.filePath(QStringLiteral("STD1.dat"))));
         ResourceStore::setOverrideDir(QString());

@@ -33,7 +33,7 @@ class TestLookupFramework : public QObject {
     std::unique_ptr<frmmicr> open(const QString& bank = QString(), const QString& city = QString())
     {
         auto d = std::make_unique<frmmicr>();
-        d->InitData(&cls);
+        d->InitData(&cls.session());
         d->LoadData(bank, city);
         return d;
     }

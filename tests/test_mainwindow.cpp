@@ -1,7 +1,7 @@
 #include "app/hostwindow.h"
 #include "component/clsmain.h"
-#include "component/usersettings.h"
-#include "component/windowregistry.h"
+#include "core/settings.h"
+#include "verify/pantandialog.h"
 #include "mainwin/frmmain.h"
 #include "tests/fakedialog.h"
 #include "tests/lookuptesting.h"
@@ -26,22 +26,25 @@ public:
     Q_INVOKABLE void ReloadMenu() { ++reloads; }
 };
 
-// Stands in for the online verification: answers with what it is told.
-class FakeVerifier : public QDialog {
+// Stands in for the online verification: answers with what it is told (or with the way it
+// stands for).
+class FakeVerifier : public PanTanDialog {
     Q_OBJECT
 public:
     static inline QString request, answer;
-    explicit FakeVerifier(const QString& way = QString()) : m_way(way) {}
-    Q_INVOKABLE void InitData(QObject* cls) { m_cls = qobject_cast<ClsMain*>(cls); }
+    explicit FakeVerifier(const QString& way = QString()) : PanTanDialog(nullptr), m_way(way) {}
+    bool waitingForCode() const override { return false; }
     int exec() override
     {
-        request = m_cls->PANTAN_Status();
-        m_cls->setPANTAN_Status(m_way.isEmpty() ? answer : m_way);
+        request = ClsObj->PANTAN_Status();
+        ClsObj->setPANTAN_Status(m_way.isEmpty() ? answer : m_way);
         return 0;
     }
 
+protected:
+    void start() override {}
+
 private:
-    ClsMain* m_cls = nullptr;
     QString m_way;
 };
 
@@ -101,25 +104,25 @@ private slots:
 
     void buttonOpensItsDialogWithItsArguments()
     {
-        test::FakeDialog::calls.clear();
-        WindowRegistry::add(QStringLiteral("frmpantanao"), [] { return new test::FakeDialog; });
+        test::FakeDialog::useEverywhere();
         ClsMain c;
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         frmmain w;
-        w.InitData(&c);
+        w.InitData(&c.session());
         w.Command1_Click(5);
+        test::FakeDialog::restore();
         QCOMPARE(test::FakeDialog::calls, (QStringList{"InitData", "LoadData[0|]", "shown"}));
     }
 
     void validateFlow()
     {
         test::Messages m;
-        WindowRegistry::add(QStringLiteral("frmPANTAN_N"), [] { return new FakeVerifier; });
+        setVerifierFactory([](bool) { return std::make_unique<FakeVerifier>(); });
         UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("N"));
         ClsMain c;
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         frmmain w;
-        w.InitData(&c);
+        w.InitData(&c.session());
         w.Command1_Click(13);
         QVERIFY(!child<QWidget>(&w, "famPANTAN")->isHidden());
         auto* txt = child<QLineEdit>(&w, "txtpantan");
@@ -140,7 +143,6 @@ private slots:
 
         // The method preference is written only when the box changed.
         child<QCheckBox>(&w, "chkaltmeth")->setChecked(true);
-        WindowRegistry::add(QStringLiteral("frmPANTAN"), [] { return new FakeVerifier; });
         w.cmdokPT_Click();
         QCOMPARE(UserSettings::get(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QString()), QStringLiteral("Y"));
         UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("N"));
@@ -150,8 +152,7 @@ private slots:
 
     void storedMethodChoosesTheVerifier()
     {
-        WindowRegistry::add(QStringLiteral("frmPANTAN_N"), [] { return new FakeVerifier(QStringLiteral("http")); });
-        WindowRegistry::add(QStringLiteral("frmPANTAN"), [] { return new FakeVerifier(QStringLiteral("browser")); });
+        setVerifierFactory([](bool browser) { return std::make_unique<FakeVerifier>(browser ? QStringLiteral("browser") : QStringLiteral("http")); });
         ClsMain c;
         for (const auto& [ptv, way] : {std::pair{"N", "http"}, {"Y", "browser"}, {"X", "browser"}, {"", "browser"}}) {
             UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QString::fromLatin1(ptv));
@@ -159,6 +160,7 @@ private slots:
         }
         QSettings(QStringLiteral("QELRefDesk"), QStringLiteral("QELInfo")).remove(QStringLiteral("Settings/PTV"));
         QCOMPARE(c.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("http"));   // none stored reads as "N"
+        setVerifierFactory({});
     }
 
     void hostMenuKeepsClearOfTheMenuWindowsKeys()
@@ -188,7 +190,7 @@ private slots:
         FakeHost host;
         c.setMdiObj(&host);
         frmmain w;
-        w.InitData(&c);
+        w.InitData(&c.session());
         w.show();
         w.Command1_Click(13);
         QTest::keyClick(&w, Qt::Key_Escape);

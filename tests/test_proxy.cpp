@@ -1,5 +1,5 @@
 #include "component/clsmain.h"
-#include "component/usersettings.h"
+#include "core/settings.h"
 #include "netcfg/browserproxy.h"
 #include "netcfg/frmproxy.h"
 #include "netcfg/httprequest.h"
@@ -185,9 +185,16 @@ private slots:
         QCOMPARE(QString::fromUtf8(f.readAll()).trimmed(), QStringLiteral("-p 10.1.2.3:8080"));
         QCOMPARE(stored("FlagCMDLINE"), QStringLiteral("1"));
         QCOMPARE(applied()->proxySetting(), int(HttpRequest::PreconfiguredProxy));
-        // A missing utility is silent; the choice is still stored.
+        // A missing utility is told, naming it, and logged.
         QFile::remove(script);
-        frmProxy::runUtility({QStringLiteral("-d")});
+        Messages told;
+        frmProxy w;
+        w.InitData(&cls.session());
+        w.runUtility({QStringLiteral("-d")});
+        QCOMPARE(told.seen.size(), 1);
+        QVERIFY2(told.seen[0].contains(script), qPrintable(told.seen[0]));
+        QFile log(sysdir.path() + QStringLiteral("/err.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly) && log.readAll().contains(script.toUtf8()));
     }
 };
 

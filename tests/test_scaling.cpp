@@ -1,5 +1,5 @@
 #include "component/clsmain.h"
-#include "component/scaling.h"
+#include "core/scaling.h"
 #include "lookups/frmmicr.h"
 #include "tests/testsupport.h"
 #include <QCheckBox>
@@ -149,7 +149,7 @@ private slots:
         c.InitMe(QString(), nullptr, QString(), f, f, f);
         frmmicr d;
         const QSize designed = d.size();
-        d.InitData(&c);
+        d.InitData(&c.session());
         QCOMPARE(d.size(), QSize(qRound(designed.width() * f), qRound(designed.height() * f)));
         for (const char* name : {"cmdselect", "cmdback", "vsf", "Command1"})
             QVERIFY2(d.rect().contains(d.findChild<QWidget*>(QString::fromLatin1(name))->geometry()), name);

@@ -1,11 +1,10 @@
 #include "component/clsmain.h"
-#include "component/windowregistry.h"
 #include "lookups/frmmicr.h"
 #include <QLabel>
 #include <QScrollBar>
 #include "mainwin/frmmain.h"
 #include "refdata/resourcestore.h"
-#include "component/usersettings.h"
+#include "core/settings.h"
 #include "tests/epaysim.h"
 #include "tests/fixtures.h"
 #include "tests/usersim.h"
@@ -40,7 +39,7 @@ private slots:
     void micrDialogWithResults()
     {
         frmmicr d;
-        d.InitData(&cls);
+        d.InitData(&cls.session());
         d.LoadData(QStringLiteral(" "), QStringLiteral("FIXTURE CITY 16 "));
         d.show();
         test::child<FlexGrid>(&d, "vsf")->setRow(2);
@@ -66,10 +65,9 @@ private slots:
         test::writeResource(resDir.path(), QStringLiteral("SVT_RNG"), rng);
         test::writeResource(resDir.path(), QStringLiteral("SVT_DIV"), div);
         test::writeResource(resDir.path(), QStringLiteral("SVT_COM"), com);
-        std::unique_ptr<QWidget> d(WindowRegistry::create(QStringLiteral("frmSVTRange")));
-        QMetaObject::invokeMethod(d.get(), "InitData", Q_ARG(QObject*, &cls));
-        QMetaObject::invokeMethod(d.get(), "LoadData", Q_ARG(QString, QStringLiteral("FIXTURE STATE ")), Q_ARG(QString, QString()),
-                                  Q_ARG(QString, QString()));
+        std::unique_ptr<LookupDialog> d = test::lookupDialog("frmSVTRange");
+        d->InitData(&cls.session());
+        d->LoadData(QStringLiteral("FIXTURE STATE "), QString(), QString());
         d->show();
         test::child<FlexGrid>(d.get(), "vsf")->horizontalScrollBar()->setValue(400);
         QApplication::processEvents();
@@ -85,11 +83,11 @@ private slots:
                                   "011 - 1234567, 011 - 7654321", "9876543210", "one@fixture.invalid, two@fixture.invalid"}) + '\xA6';
         test::writeResource(resDir.path(), QStringLiteral("TINFC"), data);
         test::Messages m;
-        std::unique_ptr<QWidget> d(WindowRegistry::create(QStringLiteral("frmtinfc")));
-        QMetaObject::invokeMethod(d.get(), "InitData", Q_ARG(QObject*, &cls));
+        std::unique_ptr<LookupDialog> d = test::lookupDialog("frmtinfc");
+        d->InitData(&cls.session());
         d->show();
         QApplication::processEvents();
-        static_cast<LookupDialog*>(d.get())->Command1_Click();
+        d->Command1_Click();
         QApplication::processEvents();
         QVERIFY(d->grab().save(outDir + QStringLiteral("/tin-fc-dialog.png")));
     }
@@ -97,13 +95,13 @@ private slots:
     void distanceDialogWithShippedData()
     {
         ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the straight-line distances that ship
-        std::unique_ptr<QWidget> d(WindowRegistry::create(QStringLiteral("frmDistance")));
-        QMetaObject::invokeMethod(d.get(), "InitData", Q_ARG(QObject*, &cls));
+        std::unique_ptr<LookupDialog> d = test::lookupDialog("frmDistance");
+        d->InitData(&cls.session());
         d->show();
         for (const auto& [from, to] : {std::pair{"Mumbai", "Delhi"}, std::pair{"Kolkata", "Chennai"}, std::pair{"Pune", "Nagpur"}}) {
             test::choose(d.get(), "Combo1", QString::fromLatin1(from));
             test::choose(d.get(), "Combo2", QString::fromLatin1(to));
-            static_cast<LookupDialog*>(d.get())->Command1_Click();
+            d->Command1_Click();
         }
         QApplication::processEvents();
         QVERIFY(test::child<QLabel>(d.get(), "lblData")->text().contains(QStringLiteral("Straight-line")));
@@ -138,7 +136,7 @@ private slots:
     void mainWindow()
     {
         frmmain w;
-        w.InitData(&cls);
+        w.InitData(&cls.session());
         w.show();
         QApplication::processEvents();
         QVERIFY(w.grab().save(outDir + QStringLiteral("/main-window.png")));

@@ -1,5 +1,4 @@
 #include "component/clsmain.h"
-#include "component/windowregistry.h"
 #include "db/recordset.h"
 #include "lookups/lookupdialog.h"
 #include "refdata/resourcestore.h"
@@ -23,8 +22,8 @@ class TestShippedData : public QObject {
     QString one(const QString& sql) { return scalar(*db, sql); }
     std::unique_ptr<LookupDialog> dialog(const char* name)
     {
-        std::unique_ptr<LookupDialog> d(static_cast<LookupDialog*>(WindowRegistry::create(QString::fromLatin1(name))));
-        d->InitData(&cls);
+        std::unique_ptr<LookupDialog> d = lookupDialog(name);
+        d->InitData(&cls.session());
         return d;
     }
 
@@ -43,7 +42,7 @@ private slots:
                                             &Tables::TANAO, &Tables::Dist, &Tables::ISD, &Tables::STD, &Tables::PIN, &Tables::TINFC,
                                             &Tables::Range[0], &Tables::Range[1], &Tables::Range[2], &Tables::Range[3]};
         for (const TableDef* t : tables) {
-            QCOMPARE(setupReferenceTable(&cls, QStringLiteral("test"), "INITDATA", *t), QLatin1String(t->name));
+            QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("test"), "INITDATA", *t), QLatin1String(t->name));
             QCOMPARE(one(QStringLiteral("Select count(*) from ") + QLatin1String(t->name)),
                      QString::number(ResourceStore::recordCount(QLatin1String(t->resource))));
         }
@@ -106,14 +105,14 @@ private slots:
     {
         Messages answers;
         auto ifsc = dialog("frmIFSC");
-        QMetaObject::invokeMethod(ifsc.get(), "LoadData", Q_ARG(QString, QString()), Q_ARG(QString, QString()));
+        ifsc->LoadData(QString(), QString());
         choose(ifsc.get(), "Combo1", QStringLiteral("MAHARASHTRA"));
         choose(ifsc.get(), "Combo2", QStringLiteral("PUNE"));
         ifsc->Command1_Click();
         QVERIFY(column(ifsc.get(), 6).size() > 500);
         QVERIFY(child<QLabel>(ifsc.get(), "lblData")->text().contains(QStringLiteral("have no branch details")));
         auto micr = dialog("frmmicr");
-        QMetaObject::invokeMethod(micr.get(), "LoadData", Q_ARG(QString, QString()), Q_ARG(QString, QStringLiteral("MUMBAI ")));
+        micr->LoadData(QString(), QStringLiteral("MUMBAI "));
         QVERIFY(column(micr.get(), 3).size() > 1000);
         QVERIFY(child<QLabel>(micr.get(), "lblData")->text().startsWith(QStringLiteral("Data: RBI's IFSC lists")));
 

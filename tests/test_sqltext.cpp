@@ -107,7 +107,7 @@ private slots:
             ClsMain cls;
             cls.InitMe(docDir.path(), conn.get(), QStringLiteral("host.log"), 1, 1, 1);
             frmmicr d;
-            d.InitData(&cls);
+            d.InitData(&cls.session());
             d.LoadData(QString(), QString());
             for (const QString& v : corpus()) {
                 test::choose(&d, "Combo1", v);

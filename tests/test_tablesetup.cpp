@@ -1,5 +1,5 @@
 #include "component/clsmain.h"
-#include "component/msgservice.h"
+#include "core/msgservice.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include "tests/fixtures.h"
@@ -35,11 +35,11 @@ private slots:
         // The user sees what the wait is for, on the first opening only.
         QStringList notices;
         BusyNotice::setObserver([&](const QString& text) { notices << text; });
-        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR), QStringLiteral("TmpMICR_Master"));
+        QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR), QStringLiteral("TmpMICR_Master"));
         QCOMPARE(count(QStringLiteral("TmpMICR_Master")), QStringLiteral("120"));
         QCOMPARE(notices.size(), 1);
         QVERIFY(notices[0].startsWith(QStringLiteral("Preparing the MICR data for its first use")));
-        setupReferenceTable(&cls, QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
+        setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
         BusyNotice::setObserver({});
         QCOMPARE(notices.size(), 1);
     }
@@ -47,14 +47,14 @@ private slots:
     void rightCountIsUsedUnchanged()
     {
         QVERIFY(db->Execute(QStringLiteral("Update TmpMICR_Master set Branch='FIXTURE MARK' where Sr=1")));
-        setupReferenceTable(&cls, QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
+        setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
         QCOMPARE(test::scalar(*db, QStringLiteral("Select Branch from TmpMICR_Master where Sr=1")), QStringLiteral("FIXTURE MARK"));
     }
 
     void oneRowTooManyReloads()
     {
         QVERIFY(db->Execute(QStringLiteral("Insert into TmpMICR_Master (Sr, City) values (999, 'FIXTURE EXTRA')")));
-        setupReferenceTable(&cls, QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
+        setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
         QCOMPARE(count(QStringLiteral("TmpMICR_Master")), QStringLiteral("120"));
         QCOMPARE(test::scalar(*db, QStringLiteral("Select Branch from TmpMICR_Master where Sr=1")), QStringLiteral("FIXTURE BRANCH 1"));
     }
@@ -67,7 +67,7 @@ private slots:
         QVERIFY(db->Execute(QStringLiteral("Create View TmpMICR_Master as select * from Gone")));
         QVERIFY(db->Execute(QStringLiteral("Drop Table Gone")));
         QFile::remove(docDir.filePath(QStringLiteral("host.log")));
-        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR), QStringLiteral("TmpMICR_Master1"));
+        QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR), QStringLiteral("TmpMICR_Master1"));
         QCOMPARE(count(QStringLiteral("TmpMICR_Master1")), QStringLiteral("120"));
         QFile log(docDir.filePath(QStringLiteral("host.log")));
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -78,13 +78,13 @@ private slots:
     {
         ClsMain noDb;
         noDb.InitMe(docDir.path(), nullptr, QStringLiteral("host.log"), 1, 1, 1);
-        QCOMPARE(setupReferenceTable(&noDb, QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR), QString());
+        QCOMPARE(setupReferenceTable(&noDb.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR), QString());
     }
 
     void panAndTanTablesLiveSideBySide()
     {
-        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmpantanao"), "LOADDATA", Tables::panTan(true)), QStringLiteral("TmpPANAO_Master"));
-        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmpantanao"), "LOADDATA", Tables::panTan(false)), QStringLiteral("TmpTANAO_Master"));
+        QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("frmpantanao"), "LOADDATA", Tables::panTan(true)), QStringLiteral("TmpPANAO_Master"));
+        QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("frmpantanao"), "LOADDATA", Tables::panTan(false)), QStringLiteral("TmpTANAO_Master"));
         QCOMPARE(count(QStringLiteral("TmpPANAO_Master")), QStringLiteral("1"));
         QCOMPARE(count(QStringLiteral("TmpTANAO_Master")), QStringLiteral("2"));
         // TAN data hold the range code before the AO type; it lands in AOType.
@@ -94,7 +94,7 @@ private slots:
     void emptyResourceGivesAnEmptyTable()
     {
         ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded, empty resources
-        QCOMPARE(setupReferenceTable(&cls, QStringLiteral("frmtinfc"), "INITDATA", Tables::TINFC), QStringLiteral("TmpTINFCs_Master"));
+        QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("frmtinfc"), "INITDATA", Tables::TINFC), QStringLiteral("TmpTINFCs_Master"));
         QCOMPARE(count(QStringLiteral("TmpTINFCs_Master")), QStringLiteral("0"));
         ResourceStore::setOverrideDir(resDir.path());
     }

@@ -1,4 +1,5 @@
 #include "component/clsmain.h"
+#include "core/settings.h"
 #include "mainwin/frmmain.h"
 #include "tests/epaysim.h"
 #include "tests/lookuptesting.h"
@@ -40,7 +41,7 @@ class TestUpdate : public QObject {
     {
         Messages msgs(answerYes);
         frmmain w;
-        w.InitData(&cls);
+        w.InitData(&cls.session());
         w.findChild<QLabel*>(QStringLiteral("lblchkup"))->setProperty("Tag", automatic ? QStringLiteral("Y") : QStringLiteral("N"));
         w.CHECKFORUPDATE();
         return msgs.seen;
@@ -68,6 +69,27 @@ private slots:
         installedAt(QDateTime(QDate(2010, 4, 5), QTime(15, 0)));
     }
     void cleanupTestCase() { frmmain::setUrlOpener({}); }
+
+    void readmeListsEveryConfigurationKey()
+    {
+        // The README's QELCONFIG.INI, key by key with its default, is the table the code reads.
+        QFile readme(QStringLiteral(QEL_SOURCE_DIR "/README.md"));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(readme.readAll());
+        const QStringList block = text.section(QStringLiteral("Every key has\na default:\n\n"), 1).section(QStringLiteral("\n\n"), 0, 0).split(u'\n');
+        QStringList listed, known;
+        QString section;
+        for (const QString& line : block) {
+            const QString l = line.section(QStringLiteral(" ; "), 0, 0).trimmed();
+            if (l.startsWith(u'['))
+                section = l.mid(1, l.size() - 2);
+            else
+                listed << section + u'/' + l;
+        }
+        for (const ConfigKey* k : Config::keys())
+            known << QStringLiteral("%1/%2=%3").arg(QLatin1String(k->section), QLatin1String(k->key), QString::fromUtf8(k->defaultValue));
+        QCOMPARE(listed, known);
+    }
 
     void records()
     {
@@ -146,7 +168,7 @@ private slots:
         config(QStringLiteral("[Settings]\nQELUPDCHK=1\n"));
         Messages msgs(false);
         frmmain w;
-        w.InitData(&cls);
+        w.InitData(&cls.session());
         w.show();
         QTRY_COMPARE(site->requests.size(), 2);
         QTRY_COMPARE(w.findChild<QLabel*>(QStringLiteral("lblchkup"))->property("Tag").toString(), QStringLiteral("N"));

@@ -1,5 +1,5 @@
 #include "component/clsmain.h"
-#include "component/usersettings.h"
+#include "core/settings.h"
 #include "tests/epaysim.h"
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"

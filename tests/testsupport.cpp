@@ -114,7 +114,7 @@ int main(int argc, char** argv)
         qel::ClsMain cls;
         cls.InitMe(args[5], &db, QStringLiteral("host.log"), 1, 1, 1);
         const qel::TableDef* table = qel::Tables::forResource(args[3]);
-        return table && qel::setupReferenceTable(&cls, QStringLiteral("frmhost"), "INITDATA", *table) == QLatin1String(table->name) ? 0 : 1;
+        return table && qel::setupReferenceTable(&cls.session(), QStringLiteral("frmhost"), "INITDATA", *table) == QLatin1String(table->name) ? 0 : 1;
     }
     if (args[1] == u"--stop-server")
         return qel::test::server().stop(&err) ? 0 : (fprintf(stderr, "%s\n", qPrintable(err)), 1);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include "core/session.h"
 #include "db/connection.h"
 #include "db/privateserver.h"
 

@@ -1,8 +1,7 @@
 #include "verify/frmpantan.h"
-#include "component/clsmain.h"
-#include "component/msgservice.h"
-#include "component/sysconfig.h"
-#include "component/windowregistry.h"
+#include "core/session.h"
+#include "core/msgservice.h"
+#include "core/settings.h"
 #include "verify/pantancommon.h"
 #include "verify/webdriver.h"
 #include <QCoreApplication>
@@ -191,8 +190,7 @@ void frmPANTAN::DOCUMENTCOMPLETE1()
     browser = std::make_unique<WebDriver>();
     lblpg->setText(QStringLiteral("Please Wait ..."));
     QCoreApplication::processEvents();
-    if (!browser->start(configValue(QStringLiteral("Verify"), QStringLiteral("ChromeDriver"), QStringLiteral("/usr/bin/chromedriver")),
-                        configValue(QStringLiteral("Verify"), QStringLiteral("Chromium"), QStringLiteral("/usr/bin/chromium")))) {
+    if (!browser->start(Config::value(Config::ChromeDriver), Config::value(Config::Chromium))) {
         browser.reset();
         setStatus(kCouldNotOpen);
         return endRun();
@@ -329,9 +327,7 @@ void frmPANTAN::CloseRegWindows()
     const QStringList handles = browser->windowHandles();
     if (handles.size() < 2)
         return;
-    const QString page = configValue(QStringLiteral("Verify"), QStringLiteral("RegistrationPage"),
-                                     QStringLiteral("http://www.tin-nsdl.com/panregistration.asp"))
-                             .toUpper();
+    const QString page = Config::value(Config::RegistrationPage).toUpper();
     const QString current = browser->currentWindow();
     for (const QString& h : handles) {
         if (h == current || !browser->switchToWindow(h))
@@ -348,10 +344,6 @@ void frmPANTAN::CloseRegWindows()
 void frmPANTAN::endRun()
 {
     finish(status().isEmpty() ? QStringLiteral("Failed to Validate ") + kind(m_code) + u'.' : status());
-}
-
-namespace {
-const RegisterWindow reg("frmPANTAN", [] { return new frmPANTAN; });
 }
 
 } // namespace qel

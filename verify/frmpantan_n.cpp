@@ -1,8 +1,8 @@
 #include "verify/frmpantan_n.h"
-#include "component/clsmain.h"
-#include "component/files.h"
-#include "component/msgservice.h"
-#include "component/windowregistry.h"
+#include "core/session.h"
+#include "core/files.h"
+#include "core/msgservice.h"
+#include "netcfg/frmproxy.h"
 #include "netcfg/httprequest.h"
 #include "verify/pantancommon.h"
 #include <QApplication>
@@ -118,8 +118,7 @@ void frmPANTAN_N::STEP1()
     // The first page; a failed connection offers the proxy settings once.
     int retry = 0;
     for (;;) {
-        if (ClsObj)
-            ClsObj->SetProxyForWHR(WHR.get());
+        setProxyForRequest(ClsObj, WHR.get());
         WHR->Open(QStringLiteral("GET"), base + QStringLiteral("tdsnontds.jsp"), true);
         const bool sent = WHR->Send();
         if (!waitReply(QStringLiteral("ERROR:Cancelled by User.")))
@@ -129,7 +128,7 @@ void frmPANTAN_N::STEP1()
         if (retry != 1)
             break;
         busy(false);
-        if (!ClsObj || !ClsObj->GetProxyForWHR(this)) {
+        if (!askForProxy(ClsObj, this)) {
             retry = -1;
             break;
         }
@@ -285,10 +284,6 @@ void frmPANTAN_N::endRun()
         WHR.reset();
     }
     finish(m_result.isEmpty() ? QStringLiteral("Failed [Unknown Error].") : m_result);
-}
-
-namespace {
-const RegisterWindow reg("frmPANTAN_N", [] { return new frmPANTAN_N; });
 }
 
 } // namespace qel

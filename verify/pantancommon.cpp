@@ -1,5 +1,5 @@
 #include "verify/pantancommon.h"
-#include "component/sysconfig.h"
+#include "core/settings.h"
 #include <QStringEncoder>
 #include <functional>
 
@@ -45,25 +45,22 @@ QString assessmentYear(const QDate& today)
 
 QString baseAddress()
 {
-    QString base = configValue(QStringLiteral("Verify"), QStringLiteral("BaseAddress"),
-                               QStringLiteral("https://onlineservices.tin.egov-nsdl.com/etaxnew/"));
+    QString base = Config::value(Config::BaseAddress);
     if (!base.endsWith(u'/'))
         base += u'/';
     return base;
 }
 
-QString dummyEmail() { return configValue(QStringLiteral("Verify"), QStringLiteral("DummyEmail"), QStringLiteral("test@example.com")); }
+QString dummyEmail() { return Config::value(Config::DummyEmail); }
 
 QString bankOption()
 {
-    return configValue(QStringLiteral("Verify"), QStringLiteral("BankOption"),
-                       QStringLiteral("Allahabad Bank|https://www.allbankonline.in/servlet/ibs.servlets.IBSLoginServlet"));
+    return Config::value(Config::BankOption);
 }
 
 int timeoutMs()
 {
-    const int s = configValue(QStringLiteral("Verify"), QStringLiteral("TimeoutSeconds"), QStringLiteral("60")).toInt();
-    return (s > 0 ? s : 60) * 1000;
+    return Config::milliseconds(Config::VerifyTimeout);
 }
 
 QString DecodeHtml(const QString& text)

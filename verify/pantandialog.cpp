@@ -1,6 +1,6 @@
 #include "verify/pantandialog.h"
-#include "component/clsmain.h"
-#include "component/msgservice.h"
+#include "core/session.h"
+#include "core/msgservice.h"
 #include "verify/pantancommon.h"
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -12,9 +12,9 @@ namespace qel {
 
 PanTanDialog::PanTanDialog(QWidget* parent) : QDialog(parent) {}
 
-void PanTanDialog::InitData(QObject* cls)
+void PanTanDialog::InitData(Session* session)
 {
-    ClsObj = qobject_cast<ClsMain*>(cls);
+    ClsObj = session;
     if (ClsObj)
         ClsObj->Resize_For_Resolution(this, false);
 }

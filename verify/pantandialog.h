@@ -2,12 +2,14 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <functional>
+#include <memory>
+#include "core/session.h"
 
 class QLineEdit;
 
 namespace qel {
 
-class ClsMain;
 
 // What the two verification dialogs share: the request they take from the facade's
 // PANTAN_Status and the result they leave there, the first activation that starts the run, the
@@ -15,7 +17,7 @@ class ClsMain;
 class PanTanDialog : public QDialog {
     Q_OBJECT
 public:
-    Q_INVOKABLE void InitData(QObject* cls);
+    void InitData(Session* session);
     // Whether the captcha is up and the dialog waits for the user's code.
     virtual bool waitingForCode() const = 0;
 
@@ -49,7 +51,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void reject() override;
 
-    QPointer<ClsMain> ClsObj;
+    QPointer<Session> ClsObj;
     QString m_code;   // "280" for a PAN, "281" for a TAN
     QString m_id;     // the identifier after the prefix
 
@@ -60,5 +62,13 @@ private:
     bool m_running = false;
     bool m_cancel = false;
 };
+
+// GetPanTanName: the verification dialog that the stored method names ("N": frmPANTAN_N, its own
+// HTTP requests; anything else: frmPANTAN, the browser), given the request ("PAN:" or "TAN:" and
+// the identifier) through the session's PANTAN_Status, shown modally; its one-line result.
+QString getPanTanName(Session* session, const QString& PANTAN);
+// Stands in for the two dialogs (tests): made by whether the browser method is chosen. An empty
+// function restores them.
+void setVerifierFactory(std::function<std::unique_ptr<PanTanDialog>(bool browser)> factory);
 
 } // namespace qel

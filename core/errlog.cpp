@@ -1,5 +1,5 @@
-#include "component/errlog.h"
-#include "component/clsmain.h"
+#include "core/errlog.h"
+#include "core/session.h"
 
 namespace qel {
 

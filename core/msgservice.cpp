@@ -1,4 +1,4 @@
-#include "component/msgservice.h"
+#include "core/msgservice.h"
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressDialog>

@@ -2,6 +2,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <QVector>
+#include "lookups/grid/gridsort.h"
 #include <functional>
 
 namespace qel {
@@ -34,11 +35,10 @@ public:
     void setDataFontScale(int col, double scale);   // 1.0: the grid's own size
     void setBaseFont(const QFont& f) { m_font = f; }
 
-    // Stable ascending sort of the data rows on one column: numbers before text, numbers by value,
-    // text without regard to case. Equal keys keep their order, so passes from the last key to
-    // the first give a multi-key order.
+    // Stable ascending sort of the data rows on one column, in the order of gridsort::compare.
     void sortColumn(int col) { sortColumns({col}); }
-    // The order that passes from the last key to the first would give, in one stable sort.
+    // The order that passes from the last key to the first would give, in one stable sort
+    // (gridsort::order).
     void sortColumns(const QVector<int>& keys);
 
     // While redraw is off, changes are not announced to the view; switching it on again resets it.
@@ -60,10 +60,7 @@ private:
     // Cell texts live in one UTF-8 buffer; a cell is an offset and a length into it. A large
     // result is then a few big allocations instead of one string per cell, and a fill copies the
     // driver's bytes as they are.
-    struct Cell {
-        quint32 offset = 0;
-        quint32 length = 0;
-    };
+    using Cell = gridsort::CellText;
     Cell& cell(int dataRow, int col) { return m_cells[qsizetype(dataRow) * m_cols + col]; }
     const Cell& cell(int dataRow, int col) const { return m_cells[qsizetype(dataRow) * m_cols + col]; }
     QString cellText(int dataRow, int col) const;

@@ -1,4 +1,4 @@
-#include "component/files.h"
+#include "core/files.h"
 #include <QFile>
 #include <cerrno>
 #include <cstring>

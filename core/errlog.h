@@ -4,7 +4,7 @@
 
 namespace qel {
 
-class ClsMain;
+class Session;
 
 // The handler of one procedure that logs: when a statement fails, the error becomes the pending
 // error, Proc_Name is set to module + tab + procedure, one line is written through
@@ -14,7 +14,7 @@ class ClsMain;
 //     eh(rs.open(sql, db), rs.lastError());
 class ErrHandler {
 public:
-    ErrHandler(ClsMain* cls, QString module, const char* procedure)
+    ErrHandler(Session* cls, QString module, const char* procedure)
         : m_cls(cls), m_module(std::move(module)), m_procedure(QString::fromLatin1(procedure)) {}
 
     // Passes ok through; on failure logs e and returns false.
@@ -28,7 +28,7 @@ public:
     void fail(int number, const QString& description, const QString& source) const { fail(DbError{number, description, source}); }
 
 private:
-    ClsMain* m_cls;
+    Session* m_cls;
     QString m_module;
     QString m_procedure;
 };

@@ -1,4 +1,4 @@
-#include "component/scaling.h"
+#include "core/scaling.h"
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
