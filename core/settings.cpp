@@ -52,7 +52,7 @@ const ConfigKey RegistrationPage{"Verify", "RegistrationPage", "http://www.tin-n
 const ConfigKey VerifyTimeout{"Verify", "TimeoutSeconds", "60", "a request without a complete answer for this long has failed"};
 const ConfigKey ChromeDriver{"Verify", "ChromeDriver", "/usr/bin/chromedriver", "the WebDriver server of the alternate method"};
 const ConfigKey Chromium{"Verify", "Chromium", "/usr/bin/chromium", "the browser it drives"};
-const ConfigKey ProxyUtility{"Proxy", "Utility", "/usr/lib/qelrefdesk/proxycfg",
+const ConfigKey ProxyUtility{"Proxy", "Utility", QEL_INSTALL_PREFIX "/lib/qelrefdesk/proxycfg",
                              "the command that sets the system-wide proxy (-d, -u, -p server:port)"};
 
 const QVector<const ConfigKey*>& keys()

@@ -84,7 +84,7 @@ private slots:
             if (l.startsWith(u'['))
                 section = l.mid(1, l.size() - 2);
             else
-                listed << section + u'/' + l;
+                listed << section + u'/' + QString(l).replace(QStringLiteral("<prefix>"), QStringLiteral(QEL_INSTALL_PREFIX));
         }
         for (const ConfigKey* k : Config::keys())
             known << QStringLiteral("%1/%2=%3").arg(QLatin1String(k->section), QLatin1String(k->key), QString::fromUtf8(k->defaultValue));

@@ -104,6 +104,12 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    if (args[1] == u"--connection-string" && args.size() == 3) {
+        // For programs outside the tests that use the same server (the example host in CI).
+        qel::test::freshDatabase(args[2]);
+        printf("%s\n", qPrintable(qel::test::server().connectionString(args[2])));
+        return 0;
+    }
     if (args[1] == u"--setup-table" && args.size() == 6) {
         // One host's opening of a dialog, for the tests of hosts sharing a database:
         // --setup-table DATABASE TYPE RESOURCE-DIR DOCUMENT-DIR
