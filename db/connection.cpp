@@ -16,8 +16,9 @@ constexpr int kRefused = 2000;   // CR_UNKNOWN_ERROR, as the library reports a r
 
 bool Connection::isLost(int n)
 {
+    // A TLS connection that the server closed reports the broken TLS stream instead.
     return n == CR_SERVER_GONE_ERROR || n == CR_SERVER_LOST || n == 2055 /* lost, extended */ || n == 1927 /* killed */
-           || n == 4031 /* idle timeout */;
+           || n == 4031 /* idle timeout */ || n == CR_SSL_CONNECTION_ERROR;
 }
 
 ConnectionOptions ConnectionOptions::parse(const QString& connectionString)
@@ -289,12 +290,21 @@ bool Connection::Execute(const Sql& sql, const QByteArray& clientCharset)
         }
     }
     bool ok = query(sql);
+    m_warnings.clear();
     if (ok) {
         // Drain any result so that the connection is ready for the next statement.
         do {
             if (MYSQL_RES* r = mysql_store_result(m_mysql))
                 mysql_free_result(r);
         } while (mysql_next_result(m_mysql) == 0);
+        // Read before anything else runs (which would clear them).
+        const char* show = "SHOW WARNINGS LIMIT 10";
+        if (mysql_warning_count(m_mysql) && mysql_real_query(m_mysql, show, qstrlen(show)) == 0)
+            if (MYSQL_RES* r = mysql_store_result(m_mysql)) {
+                while (MYSQL_ROW row = mysql_fetch_row(r))
+                    m_warnings.append({QByteArray(row[1]).toInt(), QString::fromUtf8(row[2]), QString::fromLatin1(kDriverSource)});
+                mysql_free_result(r);
+            }
     }
     if (!previous.isEmpty() && m_mysql && previous != characterSet())
         mysql_set_character_set(m_mysql, previous.constData());

@@ -60,6 +60,8 @@ public:
     QStringList fileRequests() const { return m_requests; }
 
     const DbError& lastError() const { return m_error; }
+    // The warnings of the last statement that Execute ran (the first few of them).
+    const QList<DbError>& warnings() const { return m_warnings; }
     QString databaseName() const { return m_options.database; }
     const ConnectionOptions& options() const { return m_options; }
     // Whether the server is on this machine (a unix socket or a loopback address), so that it
@@ -92,6 +94,7 @@ private:
     QString m_infileName;
     QByteArray m_infileBytes;
     QStringList m_requests;
+    QList<DbError> m_warnings;
 };
 
 

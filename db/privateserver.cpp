@@ -131,13 +131,15 @@ bool PrivateServer::initialise(QString* error)
 bool PrivateServer::harden(QString* error)
 {
     // A data directory made by an earlier version has a root account without a password (and
-    // maybe others). Every account but the user's own, authenticated by the operating system,
-    // goes.
+    // maybe anonymous ones). Every account that anyone could use without a password goes, but
+    // the user's own, which the operating system authenticates.
     const QString me = userName();
     Connection c;
     if (!c.open(connectionString()) && !c.open(QStringLiteral("Socket=%1;Uid=root;").arg(m_options.socketPath())))
         return setError(error, c.lastError().description);
-    const Sql others = Sql("from mysql.user Where User <> 'mariadb.sys' and not (User = '").value(me)
+    const Sql others = Sql("from mysql.user Where User <> 'mariadb.sys' and (authentication_string = '' or User = '') "
+                           "and not (User = '")
+                           .value(me)
                            .code("' and Host = 'localhost' and plugin = 'unix_socket')");
     Recordset rs;
     if (!rs.open(Sql("Select User, Host ") + others, &c))
@@ -201,14 +203,13 @@ bool PrivateServer::ensureRunning(QString* error)
     QFile::remove(m_options.socketPath());
     const QString errorLog = m_options.dataDir + QStringLiteral("/server.err");
     const qint64 logStart = QFileInfo(errorLog).size();
-    const QStringList args = {
+    QStringList args = {
         QStringLiteral("--no-defaults"),
         QStringLiteral("--datadir=") + m_options.dataDir,
         QStringLiteral("--socket=") + m_options.socketPath(),
         QStringLiteral("--pid-file=") + m_options.dataDir + QStringLiteral("/mariadbd.pid"),
         QStringLiteral("--log-error=") + errorLog,
         QStringLiteral("--user=") + userName(),
-        QStringLiteral("--skip-networking"),
         QStringLiteral("--secure-file-priv=") + loadDir,
         QStringLiteral("--innodb-buffer-pool-size=32M"),
         QStringLiteral("--innodb-log-file-size=16M"),
@@ -220,6 +221,7 @@ bool PrivateServer::ensureRunning(QString* error)
         QStringLiteral("--character-set-server=utf8mb4"),
         QStringLiteral("--collation-server=utf8mb4_general_ci"),
     };
+    args += m_options.networkArguments.isEmpty() ? QStringList{QStringLiteral("--skip-networking")} : m_options.networkArguments;
     // What the server says before it opens its own log goes there too.
     QProcess starter;
     starter.setProgram(server);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include "qelrefdesk_export.h"
 
 namespace qel {
@@ -17,6 +18,9 @@ public:
         QString dataDir;   // the server's data directory
         QString runDir;    // the private folder of the socket; kept short (socket paths are limited to about 100 bytes)
         QString loadDir;   // the one folder the server reads load files from; runDir + "/load" when empty
+        // A server that also listens on the network, with these further options (port, address,
+        // TLS); empty: the socket alone.
+        QStringList networkArguments;
         QString socketPath() const { return runDir + QStringLiteral("/mysqld.sock"); }
         QString loadFolder() const { return loadDir.isEmpty() ? runDir + QStringLiteral("/load") : loadDir; }
     };

@@ -53,7 +53,9 @@ Folder chooseFolder(Connection* db, const QString& docPath)
         allowed.chop(1);
     if ((allowed.isEmpty() || inside(docPath, allowed)) && exactName(docPath))
         return {docPath, true};
-    if (!allowed.isEmpty() && exactName(allowed))
+    // The server's own load folder, when this process can put a file there.
+    const QFileInfo folder(allowed);
+    if (!allowed.isEmpty() && exactName(allowed) && folder.isDir() && folder.isWritable())
         return {allowed, false};
     return {};
 }
@@ -119,7 +121,16 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
                 result.file = name;
             result.loaded = db->loadLocal(loadStatement(result.file, Tb, true), QString(result.file).replace(u'\\', u'/'), data,
                                           QByteArrayLiteral("latin1"));
-            if (!result.loaded) {
+            // Over the connection the server loads what it can and warns of the rest (a text cut
+            // short); the table then holds other data than the resource, and is emptied instead,
+            // as a load from a file leaves it.
+            const auto cut = std::find_if(db->warnings().begin(), db->warnings().end(),
+                                          [](const DbError& w) { return w.number != 1638; });   // the one-byte terminator is fine
+            if (result.loaded && cut != db->warnings().end()) {
+                result.loaded = false;
+                failed(*cut);
+                eh(db->Execute(QStringLiteral("Delete From ") + Tb), db->lastError());
+            } else if (!result.loaded) {
                 DbError e = db->lastError();
                 if (localRefused(e.number))
                     e.description = QStringLiteral("The database server takes no data over the connection (its local_infile "

@@ -7,11 +7,104 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QMutex>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QThread>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <sys/resource.h>
 
 using namespace qel;
 using namespace qel::test;
+
+// A MySQL-protocol server, in a thread of its own (the client waits for it), that answers as
+// little as a client needs and then asks for a file of its choosing: whatever statement starts
+// "load data local", its answer is a request for the file wanted. Every packet the client sends
+// is kept.
+class FakeMySqlServer : public QThread {
+public:
+    FakeMySqlServer()
+    {
+        start();
+        m_ready.acquire();
+    }
+    ~FakeMySqlServer() override
+    {
+        quit();
+        wait();
+    }
+    quint16 port() const { return m_port; }
+    void setWanted(const QByteArray& name)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_wanted = name;
+    }
+    QList<QByteArray> received() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_received;
+    }
+
+protected:
+    void run() override
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost);
+        m_port = server.serverPort();
+        QObject::connect(&server, &QTcpServer::newConnection, [&server, this] {
+            QTcpSocket* s = server.nextPendingConnection();
+            QObject::connect(s, &QTcpSocket::readyRead, [this, s] { read(s); });
+            const quint32 caps = 0x000A828F;   // protocol 4.1, local files, plugin auth; no TLS
+            QByteArray hello = "\x0a" "5.5.5-10.11.0-FIXTURE\0" "\x01\0\0\0" "abcdefgh\0";
+            hello += char(caps & 0xff) + QByteArray(1, char(caps >> 8 & 0xff)) + "\x21\x02\0" + char(caps >> 16 & 0xff)
+                     + char(caps >> 24) + char(21) + QByteArray(10, '\0') + "ijklmnopqrst\0mysql_native_password\0";
+            send(s, 0, hello);
+        });
+        m_ready.release();
+        exec();
+    }
+
+private:
+    static void send(QTcpSocket* s, int seq, const QByteArray& payload)
+    {
+        const int n = int(payload.size());
+        s->write(QByteArray(1, char(n & 0xff)) + char(n >> 8 & 0xff) + char(n >> 16 & 0xff) + char(seq) + payload);
+    }
+    void read(QTcpSocket* s)
+    {
+        m_pending += s->readAll();
+        while (m_pending.size() >= 4) {
+            const int n = uchar(m_pending[0]) | uchar(m_pending[1]) << 8 | uchar(m_pending[2]) << 16, seq = uchar(m_pending[3]);
+            if (m_pending.size() < 4 + n)
+                return;
+            const QByteArray payload = m_pending.mid(4, n);
+            m_pending.remove(0, 4 + n);
+            QMutexLocker lock(&m_mutex);
+            m_received << payload;
+            const QByteArray ok("\0\0\0\x02\0\0\0", 7);
+            if (m_loading) {            // the file's bytes, then an empty packet at its end
+                if (payload.isEmpty()) {
+                    m_loading = false;
+                    send(s, seq + 1, ok);
+                }
+            } else if (payload.startsWith('\x03') && payload.mid(1).toLower().startsWith("load data local")) {
+                m_loading = true;
+                send(s, seq + 1, '\xfb' + m_wanted);
+            } else {
+                send(s, seq + 1, ok);   // the login, and any other statement
+            }
+        }
+    }
+    QSemaphore m_ready;
+    quint16 m_port = 0;
+    mutable QMutex m_mutex;
+    QByteArray m_wanted = "/etc/passwd";
+    QList<QByteArray> m_received;
+    QByteArray m_pending;
+    bool m_loading = false;
+};
 
 // What a server on the other end (or anyone on the path of plain HTTP) could send.
 class TestHostileServers : public QObject {
@@ -90,6 +183,45 @@ private slots:
         const long before = peakKb();
         QCOMPARE(versionRecord(commas), QStringList(9, QString()));
         QVERIFY2(peakKb() - before < 64 * 1024, qPrintable(QString::number(peakKb() - before)));
+    }
+
+    void serverAskingForAnotherFileGetsNothing()
+    {
+        FakeMySqlServer hostile;
+        Connection c;
+        QVERIFY2(c.open(QStringLiteral("Server=127.0.0.1;Port=%1;Uid=clerk;Pwd=x;").arg(hostile.port())), qPrintable(c.lastError().description));
+        // During the component's own load, for another name than its file.
+        const QByteArray data = "FIXTURE DATA";
+        QVERIFY(!c.loadLocal(Sql("load data local infile 'MICR1.dat' into table T"), QStringLiteral("MICR1.dat"), data));
+        QVERIFY2(c.lastError().description.contains(QStringLiteral("refused")), qPrintable(c.lastError().description));
+        QCOMPARE(hostile.received().last(), QByteArray());   // an empty file: nothing of /etc/passwd
+        // Outside a load, whatever the statement.
+        QVERIFY(!c.Execute(Sql("load data local infile '/etc/passwd' into table T")));
+        QCOMPARE(hostile.received().last(), QByteArray());
+        QCOMPARE(c.fileRequests(), (QStringList{"/etc/passwd", "/etc/passwd"}));
+        // The one file asked for by its own name gets its bytes, and only them.
+        hostile.setWanted("MICR1.dat");
+        QVERIFY2(c.loadLocal(Sql("load data local infile 'MICR1.dat' into table T"), QStringLiteral("MICR1.dat"), data),
+                 qPrintable(c.lastError().description));
+        QCOMPARE(hostile.received().mid(hostile.received().size() - 2), (QList<QByteArray>{data, QByteArray()}));
+    }
+
+    void passwordNeverGoesWithoutTheRequiredTls()
+    {
+        FakeMySqlServer plain;   // offers no TLS
+        Connection c;
+        QVERIFY(!c.open(QStringLiteral("Server=127.0.0.1;Port=%1;Uid=clerk;Pwd=s3cret;SslMode=Required;").arg(plain.port())));
+        QVERIFY2(c.lastError().number == 2026, qPrintable(c.lastError().description));
+        for (const QByteArray& sent : plain.received())   // no login: no name, no password
+            QVERIFY(!sent.contains("clerk") && !sent.contains("s3cret"));
+        // The office server of the tests, with a CA that did not sign its certificate: refused too.
+        if (tcpMode()) {
+            freshDatabase(QStringLiteral("t_tls"));
+            const QString conn = connectionString(QStringLiteral("t_tls"));
+            QVERIFY2(c.open(conn), qPrintable(c.lastError().description));
+            QVERIFY(!c.open(QString(conn).replace(QRegularExpression(QStringLiteral("SslCa=[^;]*")), QStringLiteral("SslCa=/etc/ssl/certs/ca-certificates.crt"))));
+            QCOMPARE(c.lastError().number, 2026);
+        }
     }
 
     void updateCheckEndsWithinItsLimits()

@@ -1,4 +1,6 @@
 #include "app/hostwindow.h"
+#include "lookups/lookupwindow.h"
+#include "refdata/resourcestore.h"
 #include "component/clsmain.h"
 #include "core/settings.h"
 #include "verify/pantandialog.h"
@@ -7,6 +9,8 @@
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
 #include <QCheckBox>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -114,6 +118,35 @@ private slots:
         QCOMPARE(test::FakeDialog::calls, (QStringList{"InitData", "LoadData[0|]", "shown"}));
     }
 
+    void everyDialogOpensFromTheMenu()
+    {
+        // With the shipped data, on the server of this run; a shared server gets no file of ours.
+        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));
+        QTemporaryDir docs(test::docsRoot() + QStringLiteral("/docs-XXXXXX"));
+        auto fresh = test::freshDatabase(QStringLiteral("t_mainwin_menu"));
+        ClsMain c;
+        c.InitMe(docs.path(), fresh.get(), QStringLiteral("host.log"), 1, 1, 1);
+        test::Messages answers;
+        frmmain w;
+        w.InitData(&c.session());
+        QStringList opened;
+        QTimer user;
+        connect(&user, &QTimer::timeout, [&] {
+            if (auto* d = qobject_cast<LookupWindow*>(QApplication::activeModalWidget()); d && d->isVisible()) {
+                opened << d->objectName();
+                d->reject();
+            }
+        });
+        user.start(20);
+        for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12})
+            w.Command1_Click(i);
+        QCOMPARE(opened, (QStringList{"frmpin", "frmstd", "frmISD", "frmDistance", "frmpantanao", "frmpantanao", "frmbankBSR",
+                                      "frmSVTRange", "frmNodalBank", "frmmicr", "frmIFSC", "frmtinfc"}));
+        QVERIFY2(QDir(docs.path()).isEmpty() || !test::tcpMode(), "no file in the document folder, nor a log line");
+        QCOMPARE(answers.seen, QStringList());
+        ResourceStore::setOverrideDir(QString());
+    }
+
     void validateFlow()
     {
         test::Messages m;
@@ -172,7 +205,7 @@ private slots:
                     k << c[at + 1].toUpper();
             return k;
         };
-        HostWindow host(test::server().connectionString(QStringLiteral("t_mainwin")));
+        HostWindow host(test::connectionString(QStringLiteral("t_mainwin")));
         QStringList menus, buttons;
         for (QAction* a : host.menuBar()->actions())
             menus << a->text();

@@ -78,7 +78,7 @@ private slots:
     {
         QFETCH(QString, charset);
         Connection c;
-        QVERIFY(c.open(test::server().connectionString(QStringLiteral("t_sqltext"))));
+        QVERIFY(c.open(test::connectionString(QStringLiteral("t_sqltext"))));
         setNames(c, charset);
         const auto equal = [&](const QString& v) { return rows(c, Sql("Select * from T Where City='").value(v).code("'")); };
         const auto like = [&](const QString& v) { return rows(c, Sql("Select * from T Where City like '%").like(v).code("%'")); };

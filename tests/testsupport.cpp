@@ -4,6 +4,10 @@
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpServer>
 #include <QFile>
 #include <QMap>
 #include <QtTest>
@@ -18,12 +22,61 @@ static QMap<QString, TestFactory>& tests()
 
 void registerTest(const char* name, TestFactory f) { tests().insert(QString::fromLatin1(name), std::move(f)); }
 
+namespace {
+QString dataRoot()
+{
+    const QByteArray dir = qgetenv("QELREFDESK_TEST_DATADIR");
+    return dir.isEmpty() ? QDir::tempPath() + QStringLiteral("/qelrefdesk-testdb") : QString::fromLocal8Bit(dir);
+}
+
+QString tlsDir() { return dataRoot() + QStringLiteral("-tls"); }
+
+bool run(const QString& program, const QStringList& args, QString* error)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *error = program + u' ' + args.join(u' ') + QStringLiteral(": ") + QString::fromLocal8Bit(p.readAll());
+    return false;
+}
+
+// A CA of the tests' own and a server certificate it signed for 127.0.0.1.
+bool makeCertificates(QString* error)
+{
+    const QString d = tlsDir();
+    if (QFileInfo::exists(d + QStringLiteral("/server-cert.pem")))
+        return true;
+    QDir().mkpath(d);
+    QFile ext(d + QStringLiteral("/san.ext"));
+    ext.open(QIODevice::WriteOnly);
+    ext.write("subjectAltName=IP:127.0.0.1\n");
+    ext.close();
+    return run(QStringLiteral("openssl"), {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                                           QStringLiteral("-nodes"), QStringLiteral("-keyout"), d + QStringLiteral("/ca-key.pem"),
+                                           QStringLiteral("-out"), d + QStringLiteral("/ca.pem"), QStringLiteral("-days"), QStringLiteral("30"),
+                                           QStringLiteral("-subj"), QStringLiteral("/CN=QELRefDesk FIXTURE CA")},
+               error)
+           && run(QStringLiteral("openssl"), {QStringLiteral("req"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                                              QStringLiteral("-keyout"), d + QStringLiteral("/server-key.pem"), QStringLiteral("-out"),
+                                              d + QStringLiteral("/server.csr"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")},
+                  error)
+           && run(QStringLiteral("openssl"), {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), d + QStringLiteral("/server.csr"),
+                                              QStringLiteral("-CA"), d + QStringLiteral("/ca.pem"), QStringLiteral("-CAkey"), d + QStringLiteral("/ca-key.pem"),
+                                              QStringLiteral("-CAcreateserial"), QStringLiteral("-days"), QStringLiteral("30"), QStringLiteral("-out"),
+                                              d + QStringLiteral("/server-cert.pem"), QStringLiteral("-extfile"), d + QStringLiteral("/san.ext")},
+                  error);
+}
+
+QString tcpConnectionFile() { return tlsDir() + QStringLiteral("/qeltest.conn"); }
+} // namespace
+
 PrivateServer& server()
 {
     static PrivateServer s([] {
         PrivateServer::Options o;
-        const QByteArray dir = qgetenv("QELREFDESK_TEST_DATADIR");
-        o.dataDir = dir.isEmpty() ? QDir::tempPath() + QStringLiteral("/qelrefdesk-testdb") : QString::fromLocal8Bit(dir);
+        o.dataDir = dataRoot();
         o.runDir = QStringLiteral("/tmp/qelrd-test-%1").arg(qHash(o.dataDir) % 100000);
         o.loadDir = docsRoot();
         return o;
@@ -31,27 +84,97 @@ PrivateServer& server()
     return s;
 }
 
+PrivateServer& tcpServer()
+{
+    static PrivateServer s([] {
+        PrivateServer::Options o;
+        o.dataDir = dataRoot() + QStringLiteral("-tcp");
+        o.runDir = QStringLiteral("/tmp/qelrd-test-%1-tcp").arg(qHash(o.dataDir) % 100000);
+        o.loadDir = dataRoot() + QStringLiteral("-tcp-load");   // removed once the server runs
+        const QString d = tlsDir();
+        o.networkArguments = {QStringLiteral("--bind-address=127.0.0.1"), QStringLiteral("--skip-name-resolve"),
+                              QStringLiteral("--local-infile=1"), QStringLiteral("--ssl-ca=") + d + QStringLiteral("/ca.pem"),
+                              QStringLiteral("--ssl-cert=") + d + QStringLiteral("/server-cert.pem"),
+                              QStringLiteral("--ssl-key=") + d + QStringLiteral("/server-key.pem")};
+        return o;
+    }());
+    return s;
+}
+
+bool startTcpServer(QString* error)
+{
+    // A free port, TLS with the tests' CA, an account with a password and rights on the tests'
+    // databases only, and a load folder that does not exist: the server reads no file of ours.
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    if (!makeCertificates(error))
+        return false;
+    PrivateServer& s = tcpServer();
+    PrivateServer::Options o = s.options();
+    o.networkArguments << QStringLiteral("--port=%1").arg(port);
+    QDir().mkpath(o.loadDir);
+    s = PrivateServer(o);
+    if (!s.ensureRunning(error))
+        return false;
+    QDir(o.loadDir).removeRecursively();
+    const QString password = QString::number(QRandomGenerator::system()->generate64(), 36);
+    Connection admin;
+    if (!admin.open(s.connectionString()))
+        return *error = admin.lastError().description, false;
+    for (const Sql& sql : {Sql("Drop User If Exists 'qeltest'@'127.0.0.1'"),
+                           Sql("Create User 'qeltest'@'127.0.0.1' Identified By '").value(password).code("' Require SSL"),
+                           Sql("Grant All Privileges On `t\\_%`.* To 'qeltest'@'127.0.0.1'"), Sql("Grant Reload On *.* To 'qeltest'@'127.0.0.1'")})
+        if (!admin.Execute(sql))
+            return *error = admin.lastError().description, false;
+    QFile conn(tcpConnectionFile());
+    if (!conn.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return *error = conn.errorString(), false;
+    conn.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    conn.write(QStringLiteral("Server=127.0.0.1;Port=%1;Uid=qeltest;Pwd=%2;SslMode=VerifyFull;SslCa=%3/ca.pem;\n")
+                   .arg(port)
+                   .arg(password, tlsDir())
+                   .toUtf8());
+    return true;
+}
+
+bool tcpMode() { return qgetenv("QELREFDESK_TEST_SERVER") == "tcp"; }
+
+QString connectionString(const QString& database)
+{
+    if (!tcpMode())
+        return server().connectionString(database);
+    QString conn, error;
+    if (!ConnectionOptions::readFile(tcpConnectionFile(), &conn, &error))
+        qFatal("the tests' TCP server: %s", qPrintable(error));
+    return conn + QStringLiteral("Database=%1;").arg(database);
+}
+
 QString docsRoot()
 {
-    const QByteArray dir = qgetenv("QELREFDESK_TEST_DATADIR");
-    const QString root = (dir.isEmpty() ? QDir::tempPath() + QStringLiteral("/qelrefdesk-testdb") : QString::fromLocal8Bit(dir))
-                         + QStringLiteral("-docs");
+    const QString root = dataRoot() + QStringLiteral("-docs");
     QDir().mkpath(root);
     return root;
 }
 
 std::unique_ptr<Connection> freshDatabase(const QString& name, const QString& charset)
 {
+    // The databases are made by the server's own account (over its socket); the tests use them
+    // over the connection of their run: the private server's socket, or TCP with TLS.
     QString err;
-    if (!server().ensureRunning(&err))
+    PrivateServer& s = tcpMode() ? tcpServer() : server();
+    if (!tcpMode() && !s.ensureRunning(&err))
         qFatal("test database server: %s", qPrintable(err));
     Connection admin;
-    if (!admin.open(server().connectionString()))
+    if (!admin.open(s.connectionString()))
         qFatal("test database server: %s", qPrintable(admin.lastError().description));
     admin.Execute(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name));
+    if (!admin.Execute(QStringLiteral("CREATE DATABASE `%1` CHARACTER SET %2").arg(name, charset)))
+        qFatal("test database %s: %s", qPrintable(name), qPrintable(admin.lastError().description));
     auto db = std::make_unique<Connection>();
-    if (!server().connect(*db, name, charset, &err))
-        qFatal("test database %s: %s", qPrintable(name), qPrintable(err));
+    if (!db->open(connectionString(name)))
+        qFatal("test database %s: %s", qPrintable(name), qPrintable(db->lastError().description));
     return db;
 }
 
@@ -107,14 +230,14 @@ int main(int argc, char** argv)
     if (args[1] == u"--connection-string" && args.size() == 3) {
         // For programs outside the tests that use the same server (the example host in CI).
         qel::test::freshDatabase(args[2]);
-        printf("%s\n", qPrintable(qel::test::server().connectionString(args[2])));
+        printf("%s\n", qPrintable(qel::test::connectionString(args[2])));
         return 0;
     }
     if (args[1] == u"--setup-table" && args.size() == 6) {
         // One host's opening of a dialog, for the tests of hosts sharing a database:
         // --setup-table DATABASE TYPE RESOURCE-DIR DOCUMENT-DIR
         qel::Connection db;
-        if (!db.open(qel::test::server().connectionString(args[2])))
+        if (!db.open(qel::test::connectionString(args[2])))
             return 1;
         qel::ResourceStore::setOverrideDir(args[4]);
         qel::ClsMain cls;
@@ -122,6 +245,16 @@ int main(int argc, char** argv)
         const qel::TableDef* table = qel::Tables::forResource(args[3]);
         return table && qel::setupReferenceTable(&cls.session(), QStringLiteral("frmhost"), "INITDATA", *table) == QLatin1String(table->name) ? 0 : 1;
     }
+    if (args[1] == u"--start-tcp-server") {
+        qel::test::tcpServer().stop();
+        if (!qel::test::startTcpServer(&err)) {
+            fprintf(stderr, "%s\n", qPrintable(err));
+            return 1;
+        }
+        return 0;
+    }
+    if (args[1] == u"--stop-tcp-server")
+        return qel::test::tcpServer().stop(&err) ? 0 : (fprintf(stderr, "%s\n", qPrintable(err)), 1);
     if (args[1] == u"--stop-server")
         return qel::test::server().stop(&err) ? 0 : (fprintf(stderr, "%s\n", qPrintable(err)), 1);
     const auto it = qel::test::tests().constFind(args[1]);

@@ -19,6 +19,14 @@ struct RegisterTest {
 
 // The tests' own private server (not the user's).
 PrivateServer& server();
+// Their second server, for the runs of a shared office server (QELREFDESK_TEST_SERVER=tcp): TCP on
+// 127.0.0.1 with TLS (a CA made for the tests), a password account with rights on the tests'
+// databases only, and a load folder the component cannot write to.
+PrivateServer& tcpServer();
+bool startTcpServer(QString* error);
+bool tcpMode();
+// A database's connection string on the server of this run.
+QString connectionString(const QString& database);
 // The folder from which that server loads files; document folders made below it
 // (QTemporaryDir(docsRoot() + "/docs-XXXXXX")) are read by the server as a host's would be.
 QString docsRoot();
