@@ -1,4 +1,5 @@
 #include "db/connection.h"
+#include "db/recordset.h"
 #include "db/charsets.h"
 #include <mysql.h>
 #include <errmsg.h>
@@ -185,8 +186,15 @@ bool Connection::connectNow()
     return true;
 }
 
+void Connection::freeForStatement()
+{
+    if (Recordset* rs = m_streaming)
+        rs->takeRest();
+}
+
 void Connection::close()
 {
+    freeForStatement();
     if (m_mysql) {
         mysql_close(m_mysql);
         m_mysql = nullptr;
@@ -244,6 +252,7 @@ bool Connection::send(const Sql& sql)
     QByteArray bytes;
     if (!render(sql, &bytes))
         return false;
+    freeForStatement();
     if (mysql_real_query(m_mysql, bytes.constData(), bytes.size()) != 0) {
         takeError();
         return false;
@@ -291,6 +300,7 @@ bool Connection::Execute(const Sql& sql, const QByteArray& clientCharset)
     }
     bool ok = query(sql);
     m_warnings.clear();
+    m_affected = ok ? qint64(mysql_affected_rows(m_mysql)) : -1;
     if (ok) {
         // Drain any result so that the connection is ready for the next statement.
         do {

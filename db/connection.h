@@ -10,6 +10,8 @@ struct st_mysql;
 
 namespace qel {
 
+class Recordset;
+
 // Where and how to connect. Connection strings are "Key=Value;" lists:
 //   Server (or Host), Port, Socket, Database, Uid (or User), Pwd (or Password);
 //   SslMode=Required     encrypt, and refuse a server that cannot (the password never goes in clear)
@@ -62,6 +64,8 @@ public:
     const DbError& lastError() const { return m_error; }
     // The warnings of the last statement that Execute ran (the first few of them).
     const QList<DbError>& warnings() const { return m_warnings; }
+    // The rows the last statement that Execute ran inserted, changed or deleted (-1: unknown).
+    qint64 affectedRows() const { return m_affected; }
     QString databaseName() const { return m_options.database; }
     const ConnectionOptions& options() const { return m_options; }
     // Whether the server is on this machine (a unix socket or a loopback address), so that it
@@ -84,7 +88,10 @@ public:
 private:
     bool connectNow();
     bool send(const Sql& sql);
+    // A streamed recordset still reading from the server reads the rest of its rows now.
+    void freeForStatement();
     friend struct InfileHandler;
+    friend class Recordset;
 
     st_mysql* m_mysql = nullptr;
     ConnectionOptions m_options;
@@ -95,6 +102,8 @@ private:
     QByteArray m_infileBytes;
     QStringList m_requests;
     QList<DbError> m_warnings;
+    qint64 m_affected = -1;
+    Recordset* m_streaming = nullptr;
 };
 
 

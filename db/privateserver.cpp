@@ -211,7 +211,9 @@ bool PrivateServer::ensureRunning(QString* error)
         QStringLiteral("--log-error=") + errorLog,
         QStringLiteral("--user=") + userName(),
         QStringLiteral("--secure-file-priv=") + loadDir,
-        QStringLiteral("--innodb-buffer-pool-size=32M"),
+        // Room for the reference tables that are in use (MICR, IFSC, PIN and their indexes), so
+        // that a search over a whole table reads memory, not the disk; taken only as used.
+        QStringLiteral("--innodb-buffer-pool-size=128M"),
         QStringLiteral("--innodb-log-file-size=16M"),
         QStringLiteral("--key-buffer-size=1M"),
         QStringLiteral("--max-connections=32"),

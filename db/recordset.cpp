@@ -13,13 +13,24 @@ public:
     QVector<QByteArray> values;
 };
 
+// The rows of a streamed result that were read ahead: one text buffer, each field an offset into
+// it and a length (-1 for NULL).
+struct Recordset::Rest {
+    QByteArray text;
+    QVector<std::pair<quint32, qint32>> fields;
+    qsizetype next = 0;   // the first field of the next row to read
+    QVector<char*> row;
+    QVector<unsigned long> lengths;
+};
+
 Recordset::Recordset() = default;
 Recordset::~Recordset() { close(); }
 
-bool Recordset::open(const Sql& source, Connection* db, CommandType type)
+bool Recordset::open(const Sql& source, Connection* db, CommandType type, Cursor cursor)
 {
     close();
     m_error = {};
+    m_readFailed = false;
     if (!db || !db->handle()) {
         m_error = {3709, QStringLiteral("The connection cannot be used to perform this operation. It is either closed or invalid in this context."),
                    QString::fromLatin1(kDriverSource)};
@@ -30,7 +41,7 @@ bool Recordset::open(const Sql& source, Connection* db, CommandType type)
         return false;
     }
     MYSQL* m = db->handle();
-    m_res = mysql_store_result(m);
+    m_res = cursor == Streamed ? mysql_use_result(m) : mysql_store_result(m);
     if (!m_res) {
         if (mysql_field_count(m) != 0) {
             db->takeError();
@@ -49,16 +60,50 @@ bool Recordset::open(const Sql& source, Connection* db, CommandType type)
         m_names << name;
         m_index.insert(name.toLower(), int(i));
     }
-    m_count = int(mysql_num_rows(m_res));
+    m_open = true;
     m_pos = 0;
+    if (cursor == Streamed) {
+        m_count = -1;
+        m_streaming = db;
+        db->m_streaming = this;
+    } else {
+        m_count = int(mysql_num_rows(m_res));
+    }
     fetch();
     return true;
 }
 
 void Recordset::fetch()
 {
-    m_row = m_pos < m_count ? mysql_fetch_row(m_res) : nullptr;
-    m_lengths = m_row ? mysql_fetch_lengths(m_res) : nullptr;
+    if (m_rest) {
+        const int n = int(m_names.size());
+        m_row = nullptr;
+        if (m_rest->next < m_rest->fields.size()) {
+            for (int i = 0; i < n; ++i) {
+                const auto [at, length] = m_rest->fields[m_rest->next + i];
+                m_rest->row[i] = length < 0 ? nullptr : m_rest->text.data() + at;
+                m_rest->lengths[i] = length < 0 ? 0 : (unsigned long)length;
+            }
+            m_rest->next += n;
+            m_row = m_rest->row.data();
+        }
+        m_lengths = m_rest->lengths.data();
+    } else if (m_streaming) {
+        m_row = mysql_fetch_row(m_res);
+        m_lengths = m_row ? mysql_fetch_lengths(m_res) : nullptr;
+        if (!m_row) {
+            // The end of the rows, or of the connection.
+            if (mysql_errno(m_streaming->handle()) != 0) {
+                m_streaming->takeError();
+                m_error = m_streaming->lastError();
+                m_readFailed = true;
+            }
+            freeResult();
+        }
+    } else {
+        m_row = m_res && m_pos < m_count ? mysql_fetch_row(m_res) : nullptr;
+        m_lengths = m_row ? mysql_fetch_lengths(m_res) : nullptr;
+    }
     if (m_convert && m_row) {
         m_convert->values.resize(m_names.size());
         for (int i = 0; i < m_names.size(); ++i)
@@ -67,11 +112,54 @@ void Recordset::fetch()
     }
 }
 
-void Recordset::close()
+void Recordset::freeResult()
 {
     if (m_res)
         mysql_free_result(m_res);
     m_res = nullptr;
+    if (m_streaming)
+        m_streaming->m_streaming = nullptr;
+    m_streaming = nullptr;
+}
+
+void Recordset::takeRest()
+{
+    // The current row lies in the driver's buffer, which the next read overwrites: it is kept too.
+    auto rest = std::make_unique<Rest>();
+    const int n = int(m_names.size());
+    const auto keep = [&rest, n](char** row, const unsigned long* lengths) {
+        for (int i = 0; i < n; ++i) {
+            rest->fields.append({quint32(rest->text.size()), row[i] ? qint32(lengths[i]) : -1});
+            if (row[i])
+                rest->text.append(row[i], qsizetype(lengths[i]));
+        }
+    };
+    if (m_row)
+        keep(m_row, m_lengths);
+    while (m_res && m_streaming)
+        if (MYSQL_ROW row = mysql_fetch_row(m_res)) {
+            keep(row, mysql_fetch_lengths(m_res));
+        } else {
+            if (mysql_errno(m_streaming->handle()) != 0) {
+                m_streaming->takeError();
+                m_error = m_streaming->lastError();
+                m_readFailed = true;
+            }
+            freeResult();
+        }
+    rest->row.resize(n);
+    rest->lengths.resize(n);
+    m_rest = std::move(rest);
+    const int pos = m_pos;
+    fetch();   // the current row again, now from the rows kept
+    m_pos = pos;
+}
+
+void Recordset::close()
+{
+    freeResult();
+    m_rest.reset();
+    m_open = false;
     m_row = nullptr;
     m_lengths = nullptr;
     m_count = m_pos = 0;
@@ -100,14 +188,7 @@ int Recordset::fieldIndex(const QString& name)
 
 QString Recordset::value(int index) const { return QString::fromUtf8(raw(index)); }
 
-QByteArrayView Recordset::raw(int index) const
-{
-    if (!m_row || index < 0 || index >= m_names.size() || !m_row[index])
-        return {};
-    if (m_convert)
-        return m_convert->values[index];
-    return QByteArrayView(m_row[index], qsizetype(m_lengths[index]));
-}
+QByteArrayView Recordset::converted(int index) const { return m_convert->values[index]; }
 
 QString Recordset::field(const QString& name)
 {

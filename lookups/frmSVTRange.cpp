@@ -82,7 +82,7 @@ protected:
     void setupTables(const char* procedure) override
     {
         for (int i = 0; i < 4; ++i)
-            m_tables[i] = setupReferenceTable(ClsObj, QString::fromLatin1(kSpec.name), procedure, Tables::Range[i]);
+            m_tables[i] = setupReferenceTable(ClsObj, QString::fromLatin1(kSpec.name), procedure, Tables::Range[i], i == 0 ? &m_tableRows : nullptr);
         m_table = m_tables[0];
         noteIfNotInstalled(Tables::Range[0]);
     }

@@ -219,7 +219,7 @@ void LookupDialog::InitData(Session* session)
 void LookupDialog::setupTables(const char* procedure)
 {
     if (const TableDef* table = tableDef()) {
-        m_table = setupReferenceTable(ClsObj, QString::fromLatin1(m_spec.name), procedure, *table);
+        m_table = setupReferenceTable(ClsObj, QString::fromLatin1(m_spec.name), procedure, *table, &m_tableRows);
         noteIfNotInstalled(*table);
     }
 }
@@ -315,15 +315,18 @@ void LookupDialog::LoadCombo(int k)
     bool run = l.run == ListSpec::Always || !m_table.isEmpty();
     if (l.run == ListSpec::FilterNotEmpty)
         run = run && !listFilter(k).isEmpty();
-    // List fills go on quietly when their query fails.
-    if (run && m_rs.open(listQuery(k), ClsObj ? ClsObj->Db() : nullptr)) {
+    // List fills go on quietly when their query fails. A list filled while the grid fills (a
+    // click meanwhile) has a recordset of its own, so that the grid's goes on.
+    Recordset own;
+    Recordset& rs = m_rs.isOpen() ? own : m_rs;
+    if (run && rs.open(listQuery(k), ClsObj ? ClsObj->Db() : nullptr)) {
         QStringList items;
-        items.reserve(m_rs.recordCount());
-        const int f = m_rs.fieldIndex(QString::fromLatin1(l.field));
-        for (; !m_rs.eof(); m_rs.moveNext())
-            items << m_rs.value(f);
+        items.reserve(rs.recordCount());
+        const int f = rs.fieldIndex(QString::fromLatin1(l.field));
+        for (; !rs.eof(); rs.moveNext())
+            items << rs.value(f);
         c->addItems(items);
-        m_rs.close();
+        rs.close();
     }
     c->setCurrentIndex(-1);
     c->setEditText(QString());
@@ -385,7 +388,7 @@ void LookupDialog::LOADGRID()
     for (int k = 0; k < m_lists.size(); ++k)
         if (m_spec.lists[k].hides >= 0)
             vsf->setColHidden(m_spec.lists[k].hides, !listText(k).trimmed().isEmpty());
-    fillGrid(Sql(QStringLiteral("Select * from ") + m_table) + filter, "LOADGRID");
+    fillGrid(Sql(QStringLiteral("Select * from ") + m_table) + filter, "LOADGRID", false, filter.isEmpty() ? m_tableRows : -1);
 }
 
 void LookupDialog::LOADGRID1()
@@ -416,7 +419,7 @@ void LookupDialog::fillRow(Recordset& rs, int row)
             vsf->setTextMatrixUtf8(row, c + 1, rs.raw(m_fieldIdx[c]));
 }
 
-void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append)
+void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append, int rows)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The grid is sized once for all records, and its view hears of the rows only when they are
@@ -429,7 +432,8 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append)
     prepareFill();
     if (canFill()) {
         Connection* db = ClsObj ? ClsObj->Db() : nullptr;
-        if (!m_rs.open(sql, db)) {
+        const bool streamed = rows >= 0;
+        if (!m_rs.open(sql, db, Recordset::Text, streamed ? Recordset::Streamed : Recordset::ClientSide)) {
             logFailure(procedure, m_rs.lastError());
             explainFailure(m_rs.lastError());
         }
@@ -440,8 +444,10 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append)
                 logFailure(procedure, m_rs.lastError());
             m_fieldIdx << idx;
         }
-        if (m_rs.recordCount() > 0)
-            vsf->setRows(vsf->rows() + m_rs.recordCount());
+        if (const int count = streamed ? rows : m_rs.recordCount(); m_rs.isOpen() && count > 0)
+            vsf->setRows(vsf->rows() + count);
+        if (!append)
+            vsf->gatherSortKeys(m_spec.sortKeys);
         pb->setValue(0);
         pb->setMaximum(std::max(1, vsf->rows() - 1));
         pb->show();
@@ -450,20 +456,30 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append)
         pb->setValue(i);
         QElapsedTimer sinceYield;
         sinceYield.start();
-        while (!m_rs.eof() && isFilling()) {
+        // The caption can only change while the window handles input.
+        bool filling = isFilling();
+        int gridRows = vsf->rows();
+        while (filling && !m_rs.eof()) {
             ++i;
-            if (i >= vsf->rows())
-                vsf->setRows(i + 1);
+            if (i >= gridRows)
+                vsf->setRows(gridRows = i + 1);
             fillRow(m_rs, i);
             // Letting the window handle input after every row would cost a repaint per row;
-            // it is let in every few milliseconds instead, which keeps Stop and the rest responsive.
-            if (sinceYield.elapsed() >= s_yieldMs) {
-                pb->setMaximum(std::max(1, vsf->rows() - 1));
+            // it is let in every few milliseconds instead (the clock read every 64 rows), which
+            // keeps Stop and the rest responsive.
+            if ((s_yieldMs == 0 || i % 64 == 0) && sinceYield.elapsed() >= s_yieldMs) {
+                pb->setMaximum(std::max(1, gridRows - 1));
                 pb->setValue(i);
                 QApplication::processEvents();
                 sinceYield.restart();
+                filling = isFilling();
+                gridRows = vsf->rows();
             }
             m_rs.moveNext();
+        }
+        if (m_rs.readFailed()) {
+            logFailure(procedure, m_rs.lastError());
+            explainFailure(m_rs.lastError());
         }
         m_rs.close();
         if (vsf->rows() > i + 1)

@@ -92,7 +92,7 @@ public:
 
     QString tableName() const { return m_table; }
     // Fills the grid with every row of the table (a search without conditions, without asking).
-    void fillAll() { fillGrid(Sql(QStringLiteral("Select * from ") + m_table), "LOADGRID"); }
+    void fillAll() { fillGrid(Sql(QStringLiteral("Select * from ") + m_table), "LOADGRID", false, m_tableRows); }
     const LookupSpec& spec() const { return m_spec; }
     bool isFilling() const;
 
@@ -113,7 +113,9 @@ protected:
     virtual void loadSrNo();
 
     // Runs a fill: "&Stop" while it reads, rows sized once, stopped by Back, then sorted and numbered.
-    void fillGrid(const Sql& sql, const char* procedure, bool append = false);
+    // A fill of the whole table (rows: the table's row count) streams its rows from the server
+    // instead of receiving the whole result first, so that they are held once, in the grid.
+    void fillGrid(const Sql& sql, const char* procedure, bool append = false, int rows = -1);
     // " Where a='x' And b='y'" from the lists [0, upTo) that hold a value.
     Sql listFilter(int upTo) const;
     // A list's fill statement: its query with the table, the filter and the lists' texts in place.
@@ -138,6 +140,7 @@ protected:
 
     const LookupSpec& m_spec;
     QString m_table;
+    int m_tableRows = -1;   // as the set-up found them
     Recordset m_rs;
     QVector<int> m_fieldIdx;
 

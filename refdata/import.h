@@ -21,6 +21,7 @@ struct ImportResult {
     Route route = ServerFile;
     QString file;    // the file the statement named
     DbError error;   // why the rows did not get in
+    qint64 rows = -1;   // the rows the load put in, as the server counted them
 };
 
 Sql loadStatement(const QString& fileName, const QString& table, bool overConnection = false);

@@ -9,6 +9,17 @@
 #include <QStandardPaths>
 #include <cstring>
 
+// The embedded resources: registered here, so that they are there also where the component is
+// linked statically (no static initialiser of the resource file runs then).
+static void registerEmbeddedResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
 namespace qel::ResourceStore {
 
 namespace {
@@ -28,6 +39,7 @@ struct Source {
 
 Source locate(const QString& type, int id)
 {
+    registerEmbeddedResources();
     const QString name = type + QString::number(id);
     const QString over = overrideDir() + u'/' + name + QStringLiteral(".dat");
     if (QFileInfo::exists(over))
@@ -36,6 +48,20 @@ Source locate(const QString& type, int id)
 }
 
 bool isFieldEnd(const QByteArray& b, qsizetype i) { return i >= b.size() || b[i] == ',' || b[i] == kRecordEnd; }
+
+// What the build says of each shipped data set: source, date, notes, and its record count.
+const QJsonObject& dataInfo(const QString& type)
+{
+    static const QJsonObject info = [] {
+        registerEmbeddedResources();
+        QFile f(QStringLiteral(":/refdata/datainfo.json"));
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
+    }();
+    static QHash<QString, QJsonObject> sets;
+    if (!sets.contains(type))
+        sets.insert(type, info.value(type).toObject());
+    return sets[type];
+}
 
 } // namespace
 
@@ -60,11 +86,7 @@ QString description(const QString& type, int id)
         const QFileInfo f(src.path);
         return QStringLiteral("Data: %1, installed %2.").arg(f.fileName(), QLocale(QLocale::English).toString(f.lastModified().date(), QStringLiteral("d MMMM yyyy")));
     }
-    static const QJsonObject info = [] {
-        QFile f(QStringLiteral(":/refdata/datainfo.json"));
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
-    }();
-    const QJsonObject set = info.value(type).toObject();
+    const QJsonObject& set = dataInfo(type);
     if (set.isEmpty() || recordCount(type, id) <= 0)
         return QString();
     QString text = QStringLiteral("Data: %1, as of %2.").arg(set.value(QStringLiteral("source")).toString(), set.value(QStringLiteral("asOf")).toString());
@@ -78,9 +100,13 @@ QByteArray canonical(const QByteArray& raw)
     qsizetype end = raw.size();
     while (end > 0 && (raw[end - 1] == '\0' || raw[end - 1] == '\r' || raw[end - 1] == '\n'))
         --end;
+    // Only backslashes are ever rewritten; without any, the bytes are the canonical form already.
+    if (!QByteArrayView(raw.constData(), end).contains('\\'))
+        return end == raw.size() ? raw : raw.left(end);
     const auto fieldEndAt = [&](qsizetype i) { return i >= end || raw[i] == ',' || raw[i] == kRecordEnd; };
-    QByteArray out;
-    out.reserve(end + 16);
+    // Written through a pointer into room for the worst case (every byte a doubled backslash).
+    QByteArray out(2 * end, Qt::Uninitialized);
+    char* w = out.data();
     bool fieldStart = true, enclosed = false;
     for (qsizetype i = 0; i < end; ++i) {
         const char c = raw[i];
@@ -88,35 +114,37 @@ QByteArray canonical(const QByteArray& raw)
             fieldStart = false;
             if (c == '"') {
                 enclosed = true;
-                out += c;
+                *w++ = c;
                 continue;
             }
         }
         if (c == '\\') {
             const bool lastOfField = enclosed ? (i + 1 < end && raw[i + 1] == '"' && fieldEndAt(i + 2)) : fieldEndAt(i + 1);
             if (lastOfField) {
-                out += "\\\\";
+                *w++ = '\\';
+                *w++ = '\\';
                 continue;
             }
-            out += c;
+            *w++ = c;
             if (i + 1 < end)
-                out += raw[++i];
+                *w++ = raw[++i];
             continue;
         }
         if (enclosed) {
-            out += c;
+            *w++ = c;
             if (c == '"') {
                 if (i + 1 < end && raw[i + 1] == '"')
-                    out += raw[++i];   // a doubled quote inside the field
+                    *w++ = raw[++i];   // a doubled quote inside the field
                 else if (fieldEndAt(i + 1))
                     enclosed = false;  // the closing quote; what follows is a separator
             }
             continue;
         }
-        out += c;
+        *w++ = c;
         if (c == ',' || c == kRecordEnd)
             fieldStart = true;
     }
+    out.truncate(w - out.constData());
     return out;
 }
 
@@ -216,16 +244,21 @@ void forEachRecord(const QByteArray& b, const std::function<bool(const QList<QBy
 
 QByteArray bytes(const QString& type, int id, bool* found)
 {
-    QFile f(locate(type, id).path);
+    const Source src = locate(type, id);
+    QFile f(src.path);
     const bool ok = f.open(QIODevice::ReadOnly);
     if (found)
         *found = ok;
-    return ok ? canonical(f.readAll()) : QByteArray();
+    if (!ok)
+        return {};
+    // The shipped resources are built in canonical form (the tests hold them to it).
+    return src.overridden ? canonical(f.readAll()) : f.readAll();
 }
 
 int recordCount(const QString& type, int id)
 {
-    // Counting a large resource takes a scan; the count is kept while its source is unchanged.
+    // A shipped resource was counted when it was built; an installed one takes a scan, whose
+    // count is kept while the file is unchanged.
     struct Entry {
         QString path;
         QDateTime modified;
@@ -234,6 +267,8 @@ int recordCount(const QString& type, int id)
     };
     static QHash<QString, Entry> cache;
     const Source src = locate(type, id);
+    if (const QJsonValue built = dataInfo(type).value(QStringLiteral("rows")); !src.overridden && id == 1 && built.isDouble())
+        return built.toInt();
     const QFileInfo info(src.path);
     const QString key = type + QString::number(id);
     const auto it = cache.constFind(key);

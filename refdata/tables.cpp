@@ -14,35 +14,35 @@ constexpr const char* kAoColumns = " (City Varchar(255), Ward Varchar(255), Desc
 const TableDef MICR{"TmpMICR_Master",
                     " (Sr Int(11), City Varchar(100), CityCode Varchar(10), BankCode Varchar(10), BranchCode Varchar(10), "
                     "Bank Varchar(100), Branch Varchar(255))",
-                    "MICR"};
+                    "MICR", "City, Bank"};
 const TableDef IFSC{"TmpIFSC_Master",
                     " (BankNm Varchar(255), IFSCCode Varchar(50), BankBr Varchar(255), Centre Varchar(255), "
                     "District Varchar(255), StateN Varchar(255), BankAdd Varchar(255))",
-                    "IFSC"};
+                    "IFSC", "StateN, District, Centre"};
 const TableDef BankBSR{"TmpBnkBSR_Master",
                        " (StateN Varchar(255), City Varchar(255), BankNm Varchar(255), BankBr Varchar(255), BSRCode Varchar(10))",
-                       "BANKBSR"};
+                       "BANKBSR", "StateN, City, BankNm"};
 const TableDef BankNodal{"TmpBSR_Master",
                          " (Sr Int(11), BankNm Varchar(255), BankBSR Varchar(10), BankBr Varchar(255), NodalBSR Varchar(10), "
                          "NodalBr Varchar(255))",
-                         "BANKNODAL"};
-const TableDef PANAO{"TmpPANAO_Master", kAoColumns, "PANAO"};
-const TableDef TANAO{"TmpTANAO_Master", kAoColumns, "TANAO"};
-const TableDef Dist{"TmpDist_Master", " (Sr Int(11), City1 Varchar(100), City2 Varchar(100), Distance Varchar(100))", "DIST"};
-const TableDef ISD{"TmpISD_Master", " (Sr Int(11), Country Varchar(100), City Varchar(100), ISDCode Varchar(100))", "ISD"};
-const TableDef STD{"TmpSTD_Master", " (Sr Int(11), StateN Varchar(100), City Varchar(100), STDCode Varchar(100))", "STD"};
+                         "BANKNODAL", "BankNm"};
+const TableDef PANAO{"TmpPANAO_Master", kAoColumns, "PANAO", "City"};
+const TableDef TANAO{"TmpTANAO_Master", kAoColumns, "TANAO", "City"};
+const TableDef Dist{"TmpDist_Master", " (Sr Int(11), City1 Varchar(100), City2 Varchar(100), Distance Varchar(100))", "DIST", "City1, City2"};
+const TableDef ISD{"TmpISD_Master", " (Sr Int(11), Country Varchar(100), City Varchar(100), ISDCode Varchar(100))", "ISD", "Country, City"};
+const TableDef STD{"TmpSTD_Master", " (Sr Int(11), StateN Varchar(100), City Varchar(100), STDCode Varchar(100))", "STD", "StateN, City"};
 const TableDef PIN{"TmpPIN_Master",
-                   " (Sr Int(11), StateN Varchar(100), City Varchar(100), Area Varchar(100), PinCode Varchar(10))", "PIN"};
+                   " (Sr Int(11), StateN Varchar(100), City Varchar(100), Area Varchar(100), PinCode Varchar(10))", "PIN", "StateN, City, Area"};
 const TableDef TINFC{"TmpTINFCs_Master",
                      " (StateN Varchar(255), City Varchar(255), TINFCCode Varchar(50), Facilitator Varchar(255), "
                      "ContName Varchar(255), ContAddr Varchar(255), PhNos Varchar(255), FaxNos Varchar(255), "
                      "EmailIds Varchar(255))",
-                     "TINFC"};
+                     "TINFC", "StateN, City, Facilitator"};
 const TableDef Range[4] = {
     {"TmpRngAO0_Master",
      " (Sr Int(11), StateN Varchar(100), City Varchar(100), Area Varchar(100), PinCode Varchar(10), Locality Varchar(100), "
      "RngCode Varchar(10))",
-     "SVT_LOC"},
+     "SVT_LOC", "StateN, City, Area"},
     {"TmpRngAO1_Master", QEL_OFFICE_COLUMNS("RngCode"), "SVT_RNG"},
     {"TmpRngAO2_Master", QEL_OFFICE_COLUMNS("ComCode"), "SVT_COM"},
     {"TmpRngAO3_Master", QEL_OFFICE_COLUMNS("DivCode"), "SVT_DIV"},

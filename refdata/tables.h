@@ -7,10 +7,13 @@ namespace qel {
 
 // A reference table: its name, the column list appended to "Create Table If Not Exists " + name,
 // and the data resource it is loaded from. The expected row count is the resource's record count.
+// listIndex names the columns the lookups narrow it by, in the order of their lists, which the
+// table is indexed on so that the lists fill without reading the whole table.
 struct TableDef {
     const char* name;
     const char* columns;
     const char* resource;
+    const char* listIndex = nullptr;
 };
 
 // One column of a table, as its column list declares it.

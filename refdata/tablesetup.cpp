@@ -6,9 +6,12 @@
 #include "db/recordset.h"
 #include "refdata/import.h"
 #include "refdata/resourcestore.h"
+#include <QLoggingCategory>
 #include <QSet>
 
 namespace qel {
+
+Q_LOGGING_CATEGORY(lcSetup, "qelrefdesk.setup")
 
 namespace {
 // The server-side lock of one table of the current database.
@@ -30,10 +33,26 @@ void tellOnce(const QString& table, const QString& resource, int expected, const
                                                                                                               "fewer rows than the data.")
                                                                                              : r.error.description));
 }
+// The index the lists are filled by, given to a table that lacks it (before its rows are loaded,
+// or once to a table loaded without it). It only makes the lists faster: a server that refuses it
+// (no right to alter tables, keys too long for its row format) works as before.
+void addListIndex(Connection* db, const QString& table, const TableDef& def)
+{
+    if (!db || !def.listIndex)
+        return;
+    Recordset rs;
+    if (!rs.open(Sql("Show Index From ").code(table).code(QStringLiteral(" Where Key_name = 'qel_lists'")), db) || !rs.eof())
+        return;
+    if (!db->Execute(Sql("Alter Table ").code(table).code(QStringLiteral(" Add Index qel_lists (") + QString::fromLatin1(def.listIndex) + u')')))
+        qCInfo(lcSetup, "%s: no index for the lists: %s", qPrintable(table), qPrintable(db->lastError().description));
+}
+
 } // namespace
 
-QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& def)
+QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& def, int* rows)
 {
+    if (rows)
+        *rows = -1;
     const ErrHandler eh(cls, module, procedure);
     Connection* db = cls ? cls->Db() : nullptr;
     const auto exec = [&](const Sql& sql) {
@@ -53,8 +72,11 @@ QString setupReferenceTable(Session* cls, const QString& module, const char* pro
     for (;;) {
         exec(QStringLiteral("Create Table If Not Exists ") + name + QString::fromLatin1(def.columns));
         exec(Sql("Flush Tables"));
-        if (eh(rs.open(name, db, Recordset::Table), rs.lastError()))
+        // The rows counted by the server, not fetched: a table that cannot be opened fails here too.
+        if (eh(rs.open(QStringLiteral("Select count(*) from ") + name, db), rs.lastError())) {
+            addListIndex(db, name, def);
             break;
+        }
         exec(QStringLiteral("Drop Table ") + name);
         exec(Sql("Flush Tables"));
         if (name.endsWith(u'1')) {
@@ -65,18 +87,25 @@ QString setupReferenceTable(Session* cls, const QString& module, const char* pro
     }
     if (!name.isEmpty()) {
         const int expected = ResourceStore::recordCount(resource);
-        if (rs.recordCount() != expected) {
+        int count = rs.value(0).toInt();
+        if (count != expected) {
             const BusyNotice notice(nullptr, QStringLiteral("Preparing the %1 data for its first use: it is loaded into the "
                                                             "database once, which can take a few seconds.")
                                                  .arg(resource));
             exec(QStringLiteral("Delete From ") + name);
             exec(Sql("Flush Tables"));
             const ImportResult r = importResource(*cls, name, 1, resource);
-            Recordset count;
-            if (db && (!r.loaded || (count.open(QStringLiteral("Select count(*) from ") + name, db) && count.value(0).toInt() != expected)))
+            // The emptied table holds what the load put in, as the server reports it.
+            if (r.loaded && r.rows >= 0)
+                count = int(r.rows);
+            else
+                count = rs.open(QStringLiteral("Select count(*) from ") + name, db) ? rs.value(0).toInt() : -1;
+            if (db && (!r.loaded || count != expected))
                 tellOnce(name, resource, expected, r);
         }
         rs.close();
+        if (rows)
+            *rows = count;
     }
     if (db)
         exec(Sql("Do release_lock(") + lock + Sql(")"));

@@ -14,6 +14,8 @@ class Session;
 //
 // Hosts that share one database set a table up one at a time (a lock on the server per
 // database and table), so that a second host waits and then finds the rows in place.
-QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& table);
+//
+// rows, when given, receives the number of rows the table holds afterwards (-1 when unknown).
+QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& table, int* rows = nullptr);
 
 } // namespace qel

@@ -189,6 +189,35 @@ private slots:
         QVERIFY(column(&d, 3).isEmpty());
     }
 
+    void rowsStreamingWhenAnotherStatementRunsOrTheConnectionGoes()
+    {
+        auto db = freshDatabase(QStringLiteral("t_broken_stream"));
+        // Another statement on the connection mid-stream: the rest of the rows are kept for the
+        // recordset, which reads on as before.
+        Recordset rs;
+        QVERIFY(rs.open(Sql("Select seq from seq_1_to_50000"), db.get(), Recordset::Text, Recordset::Streamed));
+        QCOMPARE(rs.recordCount(), -1);
+        int read = 0;
+        for (; !rs.eof(); rs.moveNext()) {
+            QCOMPARE(rs.value(0).toInt(), ++read);
+            if (read == 10)
+                QCOMPARE(scalar(*db, QStringLiteral("Select 6 * 7")), QStringLiteral("42"));
+        }
+        QCOMPARE(read, 50000);
+        QVERIFY(!rs.readFailed());
+        // The connection killed mid-stream: the rows end early, and the recordset says why.
+        Connection admin;
+        QVERIFY(admin.open((tcpMode() ? tcpServer() : server()).connectionString()));
+        QVERIFY(rs.open(Sql("Select seq from seq_1_to_5000000"), db.get(), Recordset::Text, Recordset::Streamed));
+        QVERIFY(admin.Execute(QStringLiteral("Kill ") + scalar(admin, QStringLiteral("Select max(id) from information_schema.processlist "
+                                                                                       "where info like 'Select seq from seq_1_to_5000000%'"))));
+        for (read = 0; !rs.eof(); rs.moveNext())
+            ++read;
+        QVERIFY2(read < 5000000, qPrintable(QString::number(read)));
+        QVERIFY(rs.readFailed());
+        QVERIFY2(Connection::isLost(rs.lastError().number), qPrintable(rs.lastError().description));
+    }
+
     void typedTextIsNeverReadForPlaceholders()
     {
         writeResource(res.path(), QStringLiteral("PIN"), pin(1, "X", "X", "WRONG ROW") + pin(2, "FIXTURE STATE", "FIXTURE CITY", "AREA"));

@@ -50,9 +50,13 @@ private slots:
     {
         // Columns that repeat (ranked) and columns of mostly different texts (compared directly),
         // in every mix: the order is that of a stable sort by the keys, ties in their first order.
+        // Texts that agree in their first bytes and differ later or only in case, and numbers
+        // that differ only in their last bits, are where a short key must give way to the texts.
         std::mt19937 random(7);
-        const QList<QByteArray> words{"state", "State", "STATE", "city", "10", "9", "-1", "2.5", "", "\xc3\xa9t\xc3\xa9", "z"};
-        for (const int n : {1, 2, 50, 2000}) {
+        const QList<QByteArray> words{"state", "State", "STATE", "city", "10", "9", "-1", "-0", "0", "2.5", "", "\xc3\xa9t\xc3\xa9", "z",
+                                      "bank of india main branch", "BANK OF INDIA MAIN", "Bank of India Main Branch Office, Fort", "Bank of India", "bank of \xc3\xa9t\xc3\xa9",
+                                      "1.0000000000000002", "1", "1e300", "-1e300", "ba\xc3\x9f", "BASS"};
+        for (const int n : {1, 2, 50, 2000, 9000, 40000}) {   // 40,000: the halves sorted side by side
             std::vector<std::vector<QByteArray>> rows(n);
             for (int r = 0; r < n; ++r)
                 rows[r] = {words[random() % 3], words[random() % words.size()], QByteArray::number(int(random() % 100000)),
@@ -64,19 +68,60 @@ private slots:
                     cells.push_back({quint32(text.size()), quint32(v.size())});
                     text += v;
                 }
-            for (const std::vector<int>& keys : {std::vector<int>{0}, {1, 0}, {0, 1, 3}, {2}, {3, 2}, {0, 2, 1}}) {
-                std::vector<gridsort::Column> columns;
-                for (int k : keys)
-                    columns.push_back({text.constData(), cells.data() + k, 4});
-                std::vector<int> expected(n);
-                std::iota(expected.begin(), expected.end(), 0);
-                std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            const auto stableSort = [&rows](std::vector<int> order, const std::vector<int>& keys) {
+                std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
                     for (int k : keys)
                         if (const int d = gridsort::compare(rows[a][k], rows[b][k]))
                             return d < 0;
                     return false;
                 });
-                QCOMPARE(gridsort::order(n, columns), expected);
+                return order;
+            };
+            std::vector<int> identity(n);
+            std::iota(identity.begin(), identity.end(), 0);
+            const std::vector<std::vector<int>> keySets{{0}, {0, 2, 1}, {3, 2}, {1, 0}, {0, 1, 3}, {2}};
+            const size_t sets = n > 10000 ? 3 : keySets.size();   // the large grid: a few, for time
+            for (size_t s = 0; s < sets; ++s) {
+                const std::vector<int>& keys = keySets[s];
+                std::vector<gridsort::Column> columns;
+                for (int k : keys)
+                    columns.push_back({text.constData(), cells.data() + k, 4});
+                QCOMPARE(gridsort::order(n, columns), stableSort(identity, keys));
+            }
+            // The same in a grid that made the keys while a fill wrote its rows (one key cell
+            // written twice), then sorted again by other keys; column 0 tells the rows apart.
+            for (size_t s = 0; s < sets; ++s) {
+                const std::vector<int>& keys = keySets[s];
+                FlexGrid g;
+                g.setCols(5);
+                g.setRedraw(false);
+                g.setRows(n + 1);
+                QVector<int> gridKeys;
+                for (int k : keys)
+                    gridKeys << k + 1;
+                g.gatherSortKeys(gridKeys);
+                for (int r = 0; r < n; ++r) {
+                    g.setTextMatrix(r + 1, 0, QString::number(r));
+                    if (r == n / 3)
+                        g.setTextMatrixUtf8(r + 1, keys[0] + 1, "zzz");
+                    for (int c = 0; c < 4; ++c)
+                        g.setTextMatrixUtf8(r + 1, c + 1, rows[r][c]);
+                }
+                g.sortColumns(gridKeys);
+                std::vector<int> expected = stableSort(identity, keys);
+                const auto shown = [&g] {
+                    std::vector<int> out;
+                    for (int r = 1; r < g.rows(); ++r)
+                        out.push_back(g.textMatrix(r, 0).toInt());
+                    return out;
+                };
+                QCOMPARE(shown(), expected);
+                const std::vector<int>& again = keySets[(s + 1) % keySets.size()];
+                QVector<int> againKeys;
+                for (int k : again)
+                    againKeys << k + 1;
+                g.sortColumns(againKeys);
+                QCOMPARE(shown(), stableSort(expected, again));
             }
         }
     }
@@ -93,6 +138,16 @@ private slots:
         for (int c : {2, 1, 0})
             g.sortColumn(c);
         QCOMPARE(col(g, 2), (QStringList{"3", "0", "1", "9", "2"}));
+        // Numbers follow the rows' places; a number overwritten stays a text of its own; rows
+        // dropped from the end are the last ones shown.
+        g.gridModel()->numberRows(1);
+        QCOMPARE(col(g, 1), (QStringList{"1", "2", "3", "4", "5"}));
+        g.setTextMatrix(2, 1, QStringLiteral("x"));
+        g.setRows(4);
+        QCOMPARE(col(g, 1), (QStringList{"1", "x", "3"}));
+        QCOMPARE(col(g, 2), (QStringList{"3", "0", "1"}));
+        g.sortColumn(2);
+        QCOMPARE(col(g, 1), (QStringList{"x", "3", "1"}));
     }
 
     void autoSizeMeasuresTheLongestTextsOnly()

@@ -42,6 +42,10 @@ private slots:
                                             &Tables::TANAO, &Tables::Dist, &Tables::ISD, &Tables::STD, &Tables::PIN, &Tables::TINFC,
                                             &Tables::Range[0], &Tables::Range[1], &Tables::Range[2], &Tables::Range[3]};
         for (const TableDef* t : tables) {
+            // Shipped in the canonical form the loads read, with the record count the build noted.
+            const QByteArray shipped = ResourceStore::bytes(QLatin1String(t->resource), 1);
+            QVERIFY2(ResourceStore::canonical(shipped) == shipped, t->resource);
+            QCOMPARE(ResourceStore::countRecords(shipped), ResourceStore::recordCount(QLatin1String(t->resource)));
             QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("test"), "INITDATA", *t), QLatin1String(t->name));
             QCOMPARE(one(QStringLiteral("Select count(*) from ") + QLatin1String(t->name)),
                      QString::number(ResourceStore::recordCount(QLatin1String(t->resource))));

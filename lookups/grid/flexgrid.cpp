@@ -12,9 +12,11 @@
 #include <QSaveFile>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QVarLengthArray>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <numeric>
 #include <vector>
 
@@ -109,13 +111,14 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 
 QString GridModel::cellText(int dataRow, int col) const
 {
+    if (col == m_numbered)
+        return QString::number(dataRow + 1);
     const Cell& c = cell(dataRow, col);
     return QString::fromUtf8(m_text.constData() + c.offset, c.length);
 }
 
-void GridModel::store(int dataRow, int col, const char* data, qsizetype length)
+void GridModel::append(Cell& c, const char* data, qsizetype length)
 {
-    Cell& c = cell(dataRow, col);
     const qsizetype at = m_text.size();
     c.offset = quint32(at);
     c.length = quint32(length);
@@ -126,23 +129,115 @@ void GridModel::store(int dataRow, int col, const char* data, qsizetype length)
         std::memcpy(m_text.data() + at, data, size_t(length));
 }
 
+void GridModel::store(int dataRow, int col, const char* data, qsizetype length)
+{
+    if (col == m_numbered)
+        writeNumbers();
+    ++m_generation;
+    const int row = stored(dataRow);
+    Cell& c = m_cells[qsizetype(row) * m_cols + col];
+    const int key = m_keys.keyOf(col);
+    if (key < 0) {
+        append(c, data, length);
+        return;
+    }
+    // A key column's text seen before is shared rather than stored again.
+    const Cell* same = m_keys.find(key, m_text.constData(), QByteArrayView(data, length));
+    if (same)
+        c = *same;
+    else
+        append(c, data, length);
+    m_keys.record(key, row, m_text.constData(), c, same);
+}
+
+void GridModel::gatherSortKeys(const QVector<int>& cols)
+{
+    m_keys.start(std::vector<int>(cols.begin(), cols.end()), m_rowCount);
+}
+
+void GridModel::applyOrder()
+{
+    if (m_order.empty())
+        return;
+    // Whole rows at a time, each a run of cells side by side, moved in place along the cycles of
+    // the order (stored row r takes the cells of stored row m_order[r]), so that no second copy of
+    // the cells is made; a row done is marked with -1.
+    m_keys.clear();
+    std::vector<int>& order = m_order;
+    const size_t rowBytes = size_t(m_cols) * sizeof(Cell);
+    QVarLengthArray<Cell, 16> held(m_cols);
+    Cell* cells = m_cells.data();
+    for (int start = 0; start < int(order.size()); ++start) {
+        if (order[size_t(start)] < 0 || order[size_t(start)] == start)
+            continue;
+        std::memcpy(held.data(), cells + qsizetype(start) * m_cols, rowBytes);
+        int to = start;
+        for (;;) {
+            const int from = order[size_t(to)];
+            order[size_t(to)] = -1;
+            if (from == start) {
+                std::memcpy(cells + qsizetype(to) * m_cols, held.constData(), rowBytes);
+                break;
+            }
+            std::memcpy(cells + qsizetype(to) * m_cols, cells + qsizetype(from) * m_cols, rowBytes);
+            to = from;
+        }
+    }
+    m_order.clear();
+    ++m_generation;
+}
+
+void GridModel::writeNumbers()
+{
+    const int col = m_numbered;
+    m_numbered = -1;
+    if (col < 0)
+        return;
+    // The digits written straight into the text buffer, counting up as a number would.
+    char digits[12] = {'0'};
+    int width = 1;
+    for (int r = 0; r < m_rowCount; ++r) {
+        int i = width - 1;
+        while (i >= 0 && digits[i] == '9')
+            digits[i--] = '0';
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            std::memmove(digits + 1, digits, size_t(width++));
+            digits[0] = '1';
+        }
+        store(r, col, digits, width);
+    }
+}
+
 void GridModel::setRows(int rows)
 {
     const int data = std::max(0, rows - 1);
     const int old = m_rowCount;
     if (data == old)
         return;
+    ++m_generation;
     const bool announce = m_redraw;
     if (announce && data > old)
         beginInsertRows({}, old, data - 1);
     else if (announce)
         beginRemoveRows({}, data, old - 1);
+    if (data < old && data > 0)
+        applyOrder();   // the rows that go are the last shown, wherever they are stored
+    else if (data == 0)
+        m_order.clear();
     m_cells.resize(qsizetype(data) * m_cols);
     if (data > old)
         std::fill(m_cells.begin() + qsizetype(old) * m_cols, m_cells.end(), Cell{});
+    if (!m_order.empty())
+        for (int r = old; r < data; ++r)
+            m_order.push_back(r);   // new rows are stored, and shown, last
     m_rowCount = data;
-    if (data == 0)
+    m_keys.truncate(data);
+    if (data == 0) {
         m_text.resize(0);   // nothing refers to the old texts any more; the space serves the next fill
+        m_keys.clear();
+    }
     if (announce && data > old)
         endInsertRows();
     else if (announce)
@@ -152,11 +247,15 @@ void GridModel::setRows(int rows)
 void GridModel::setCols(int cols)
 {
     beginResetModel();
+    writeNumbers();
+    m_keys.clear();
+    ++m_generation;
     QVector<Cell> cells(qsizetype(m_rowCount) * cols);
     for (int r = 0; r < m_rowCount; ++r)
         for (int c = 0; c < std::min(cols, m_cols); ++c)
             cells[qsizetype(r) * cols + c] = cell(r, c);
     m_cells = std::move(cells);
+    m_order.clear();
     m_cols = cols;
     m_header.resize(cols);
     m_colFmt.resize(cols);
@@ -189,7 +288,14 @@ void GridModel::setTextLike(int row, int col, int fromRow, int fromCol)
 {
     if (col < 0 || col >= m_cols || fromCol < 0 || fromCol >= m_cols || row < 1 || row > m_rowCount || fromRow < 1 || fromRow > m_rowCount)
         return;
-    cell(row - 1, col) = cell(fromRow - 1, fromCol);
+    if (col == m_numbered || fromCol == m_numbered)
+        writeNumbers();
+    const Cell& from = cell(fromRow - 1, fromCol);
+    if (const int key = m_keys.keyOf(col); key >= 0)
+        m_keys.record(key, stored(row - 1), m_text.constData(), from,
+                      m_keys.find(key, m_text.constData(), QByteArrayView(m_text.constData() + from.offset, from.length)));
+    cell(row - 1, col) = from;
+    ++m_generation;
     if (m_redraw) {
         const QModelIndex i = index(row - 1, col);
         emit dataChanged(i, i, {Qt::DisplayRole});
@@ -238,20 +344,36 @@ void GridModel::sortColumns(const QVector<int>& cols)
     for (int c : cols)
         if (c < 0 || c >= m_cols)
             return;
+    const std::vector<int> keyCols(cols.begin(), cols.end());
+    if (cols.contains(m_numbered))
+        writeNumbers();
+    // Keys gathered while the rows were written serve a sort by the same columns in stored order.
+    const std::vector<gridsort::Prepared> prepared =
+        m_order.empty() ? m_keys.finish(keyCols, m_rowCount, m_text.constData(), m_cells.constData(), m_cols) : std::vector<gridsort::Prepared>();
+    m_keys.clear();
     if (cols.isEmpty() || m_rowCount < 2)
         return;
     std::vector<gridsort::Column> keys;
-    for (int c : cols)
-        keys.push_back({m_text.constData(), m_cells.constData() + c, m_cols});
-    const std::vector<int> order = gridsort::order(m_rowCount, keys);
+    for (int i = 0; i < cols.size(); ++i)
+        keys.push_back({m_text.constData(), m_cells.constData() + cols[i], m_cols, m_order.empty() ? nullptr : m_order.data(),
+                        prepared.empty() ? nullptr : &prepared[size_t(i)]});
+    // The widths' candidates do not depend on the order: a large grid has them found on the
+    // other core meanwhile, for the sizing that follows a sort.
+    std::jthread widest;
+    if (m_rowCount >= 32768)
+        widest = std::jthread([this] { m_widest = widestRows(false); });
+    std::vector<int> order = gridsort::order(m_rowCount, keys);
+    if (widest.joinable()) {
+        widest.join();
+        m_widestFor = m_generation;
+    }
     if (m_redraw)
         emit layoutAboutToBeChanged();
-    // Whole rows at a time, each a run of cells side by side.
-    QVector<Cell> sorted(m_cells.size());
-    const size_t rowBytes = size_t(m_cols) * sizeof(Cell);
-    for (int r = 0; r < m_rowCount; ++r)
-        std::memcpy(sorted.data() + qsizetype(r) * m_cols, m_cells.constData() + qsizetype(order[size_t(r)]) * m_cols, rowBytes);
-    m_cells = std::move(sorted);
+    // Rows are not moved: the grid shows stored row m_order[r] as its row r.
+    if (!m_order.empty())
+        for (int& r : order)
+            r = m_order[size_t(r)];
+    m_order = std::move(order);
     if (m_redraw)
         emit layoutChanged();
 }
@@ -271,43 +393,81 @@ void GridModel::numberRows(int col)
 {
     if (col < 0 || col >= m_cols || m_rowCount == 0)
         return;
-    for (int r = 0; r < m_rowCount; ++r) {
-        const QByteArray n = QByteArray::number(r + 1);
-        store(r, col, n.constData(), n.size());
-    }
+    if (m_numbered != col)
+        writeNumbers();
+    // The column reads 1, 2, 3 ... from the rows' positions; its cells are not written until
+    // something else is written into it.
+    m_numbered = col;
     if (m_redraw)
         emit dataChanged(index(0, col), index(m_rowCount - 1, col), {Qt::DisplayRole});
 }
 
-QStringList GridModel::widestCandidates(int col, int count) const
+std::vector<GridModel::Widest> GridModel::widestRows(bool split) const
+{
+    // Lengths here are in bytes, which rank the texts closely enough for choosing candidates. The
+    // rows are read once for all the columns (in two halves side by side when split).
+    const auto scan = [this](qsizetype from, qsizetype to) {
+        std::vector<Widest> best(static_cast<size_t>(m_cols));
+        // Per column, the length a text must exceed to be a candidate (-1 while there are fewer).
+        std::vector<int> floor(static_cast<size_t>(m_cols), -1);
+        for (qsizetype r = from; r < to; ++r) {
+            const Cell* row = m_cells.constData() + r * m_cols;
+            for (int col = 0; col < m_cols; ++col) {
+                const Cell& c = row[col];
+                if (int(c.length) <= floor[size_t(col)])
+                    continue;   // no line of it can be longer than the shortest candidate
+                Widest& heap = best[size_t(col)];
+                int len = 0, start = 0;
+                const char* p = m_text.constData() + c.offset;
+                for (int i = 0; i <= int(c.length); ++i)
+                    if (i == int(c.length) || p[i] == '\n') {
+                        len = std::max(len, i - start);
+                        start = i + 1;
+                    }
+                if (int(heap.size()) < kWidthCandidates) {
+                    heap.emplace_back(len, int(r));
+                    std::push_heap(heap.begin(), heap.end(), std::greater<>());
+                } else if (len > heap.front().first) {
+                    std::pop_heap(heap.begin(), heap.end(), std::greater<>());
+                    heap.back() = {len, int(r)};
+                    std::push_heap(heap.begin(), heap.end(), std::greater<>());
+                }
+                if (int(heap.size()) >= kWidthCandidates)
+                    floor[size_t(col)] = heap.front().first;
+            }
+        }
+        return best;
+    };
+    if (!split)
+        return scan(0, m_rowCount);
+    std::vector<Widest> first, second;
+    gridsort::inHalves(m_rowCount, [&](qsizetype from, qsizetype to) { (from == 0 ? first : second) = scan(from, to); });
+    for (size_t col = 0; col < second.size(); ++col)
+        first[col].insert(first[col].end(), second[col].begin(), second[col].end());
+    return first;
+}
+
+QVector<QStringList> GridModel::widestCandidates(int col1, int col2) const
 {
     // Measuring every row of a large result with font metrics takes seconds; the width is
-    // decided by the longest texts, so only those are measured. Lengths here are in bytes,
-    // which rank the texts closely enough for choosing candidates.
-    QVector<QPair<int, int>> best;   // (length of the longest line, row), a min-heap
-    for (int r = 0; r < m_rowCount; ++r) {
-        const Cell& c = cell(r, col);
-        if (best.size() >= count && int(c.length) <= best.front().first)
-            continue;   // no line of it can be longer than the shortest candidate
-        int len = 0, start = 0;
-        const char* p = m_text.constData() + c.offset;
-        for (int i = 0; i <= int(c.length); ++i)
-            if (i == int(c.length) || p[i] == '\n') {
-                len = std::max(len, i - start);
-                start = i + 1;
-            }
-        if (best.size() < count) {
-            best.append({len, r});
-            std::push_heap(best.begin(), best.end(), std::greater<>());
-        } else if (len > best.front().first) {
-            std::pop_heap(best.begin(), best.end(), std::greater<>());
-            best.back() = {len, r};
-            std::push_heap(best.begin(), best.end(), std::greater<>());
+    // decided by the longest texts, so only those are measured. A sort finds them on the side.
+    col1 = std::max(col1, 0);
+    col2 = std::min(col2, m_cols - 1);
+    QVector<QStringList> out(std::max(0, col2 - col1 + 1));
+    const std::vector<Widest> widest = m_widestFor == m_generation ? m_widest : widestRows(true);
+    for (int col = col1; col <= col2; ++col) {
+        if (col == m_numbered) {
+            out[col - col1] = {QString::number(m_rowCount)};
+            continue;
+        }
+        Widest best = widest[size_t(col)];
+        std::sort(best.begin(), best.end(), std::greater<>());
+        best.resize(std::min<size_t>(best.size(), size_t(kWidthCandidates)));
+        for (const auto& [len, r] : best) {
+            const Cell& c = m_cells[qsizetype(r) * m_cols + col];
+            out[col - col1] << QString::fromUtf8(m_text.constData() + c.offset, c.length);
         }
     }
-    QStringList out;
-    for (const auto& [len, r] : best)
-        out << cellText(r, col);
     return out;
 }
 
@@ -386,7 +546,7 @@ void FlexGrid::contextMenuEvent(QContextMenuEvent* e)
 {
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("mnuGrid"));
-    menu.addAction(QStringLiteral("&Copy"), this, &FlexGrid::copySelection, QKeySequence::Copy);
+    menu.addAction(QStringLiteral("&Copy"), QKeySequence(QKeySequence::Copy), this, &FlexGrid::copySelection);
     menu.addAction(QStringLiteral("&Export to CSV\u2026"), this, &FlexGrid::exportAsked);
     menu.exec(e->globalPos());
 }
@@ -454,9 +614,10 @@ void FlexGrid::autoSizeColumns(int col1, int col2)
     bold.setBold(true);
     const QFontMetrics fm(font()), bm(bold);
     const int pad = 16;
+    const QVector<QStringList> widest = m_model.widestCandidates(col1, col2);
     for (int c = std::max(0, col1); c <= std::min(col2, cols() - 1); ++c) {
         int w = bm.horizontalAdvance(m_model.text(0, c));
-        for (const QString& s : m_model.widestCandidates(c, 12))
+        for (const QString& s : widest[c - std::max(0, col1)])
             for (const QString& line : s.split(u'\n'))
                 w = std::max(w, fm.horizontalAdvance(line));
         w += pad;

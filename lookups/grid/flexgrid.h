@@ -47,9 +47,13 @@ public:
 
     // Writes 1, 2, 3 ... into a column of the data rows.
     void numberRows(int col);
+    // A fill that is about to write its rows and then sort them by these columns: their sort
+    // keys are made as the cells come in (until the sort, or the grid is emptied).
+    void gatherSortKeys(const QVector<int>& cols);
 
-    // The longest texts of a column, the candidates for its width.
-    QStringList widestCandidates(int col, int count) const;
+    // The longest texts of each column col1..col2, the candidates for their widths.
+    QVector<QStringList> widestCandidates(int col1, int col2) const;
+    static constexpr int kWidthCandidates = 12;
 
 private:
     struct Column {
@@ -60,13 +64,32 @@ private:
     // Cell texts live in one UTF-8 buffer; a cell is an offset and a length into it. A large
     // result is then a few big allocations instead of one string per cell, and a fill copies the
     // driver's bytes as they are.
+    //
+    // Rows are stored in the order they were written; a sort only changes which stored row each
+    // grid row shows (m_order), and the serial number column is read from the rows' positions.
     using Cell = gridsort::CellText;
-    Cell& cell(int dataRow, int col) { return m_cells[qsizetype(dataRow) * m_cols + col]; }
-    const Cell& cell(int dataRow, int col) const { return m_cells[qsizetype(dataRow) * m_cols + col]; }
+    int stored(int dataRow) const { return m_order.empty() ? dataRow : m_order[size_t(dataRow)]; }
+    Cell& cell(int dataRow, int col) { return m_cells[qsizetype(stored(dataRow)) * m_cols + col]; }
+    const Cell& cell(int dataRow, int col) const { return m_cells[qsizetype(stored(dataRow)) * m_cols + col]; }
     QString cellText(int dataRow, int col) const;
     void store(int dataRow, int col, const char* data, qsizetype length);
+    void append(Cell& c, const char* data, qsizetype length);
+    // Stores the rows in the order shown (before rows go from the end).
+    void applyOrder();
+    // Writes the numbers of the numbered column into its cells, which then hold them as any text.
+    void writeNumbers();
+
+    // Per column, (length of the longest line, stored row) of its longest texts.
+    using Widest = std::vector<std::pair<int, int>>;
+    std::vector<Widest> widestRows(bool split) const;
 
     QVector<Cell> m_cells;
+    quint64 m_generation = 0;   // counts the changes to the cells
+    std::vector<Widest> m_widest;   // found during the last sort, while nothing has changed since
+    quint64 m_widestFor = ~quint64(0);
+    std::vector<int> m_order;   // grid row -> stored row; empty: the same
+    int m_numbered = -1;        // the column that shows the rows' numbers
+    gridsort::FillKeys m_keys;
     QByteArray m_text;
     int m_rowCount = 0;
     QVector<QString> m_header;
@@ -107,6 +130,7 @@ public:
 
     void sortColumn(int col) { m_model.sortColumn(col); }
     void sortColumns(const QVector<int>& keysPrimaryFirst) { m_model.sortColumns(keysPrimaryFirst); }
+    void gatherSortKeys(const QVector<int>& keysPrimaryFirst) { m_model.gatherSortKeys(keysPrimaryFirst); }
     // Fits the widths of columns col1..col2 to their contents (capped by ColWidthMax when set).
     void autoSizeColumns(int col1, int col2);
     // Fits the heights of all rows to their (wrapped) contents.

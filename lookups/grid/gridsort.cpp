@@ -1,12 +1,13 @@
 #include "lookups/grid/gridsort.h"
 #include <QByteArray>
+#include <QRandomGenerator>
 #include <QString>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <numeric>
 #include <string_view>
-#include <unordered_map>
 
 namespace qel::gridsort {
 
@@ -22,21 +23,25 @@ struct SortKey {
     QByteArray owned;   // the upper-case form, when it differs from the cell's bytes
 };
 
-SortKey keyOf(const char* p, qsizetype n)
+// A text read as a number (leading and trailing blanks aside), when it starts like one.
+bool numberOf(const char* p, qsizetype n, double* v)
 {
-    SortKey k;
     qsizetype i = 0;
     while (i < n && (p[i] == ' ' || p[i] == '\t'))
         ++i;
-    // Only a text that starts like a number is parsed as one.
-    if (i < n && ((p[i] >= '0' && p[i] <= '9') || p[i] == '-' || p[i] == '+' || p[i] == '.')) {
-        bool ok = false;
-        const double v = QByteArray::fromRawData(p, n).trimmed().toDouble(&ok);
-        if (ok) {
-            k.numeric = true;
-            k.number = v;
-            return k;
-        }
+    if (i >= n || !((p[i] >= '0' && p[i] <= '9') || p[i] == '-' || p[i] == '+' || p[i] == '.'))
+        return false;
+    bool ok = false;
+    *v = QByteArray::fromRawData(p, n).trimmed().toDouble(&ok);
+    return ok;
+}
+
+SortKey keyOf(const char* p, qsizetype n)
+{
+    SortKey k;
+    if (numberOf(p, n, &k.number)) {
+        k.numeric = true;
+        return k;
     }
     bool plain = true;
     for (qsizetype j = 0; j < n && plain; ++j)
@@ -65,97 +70,558 @@ int compareKeys(const SortKey& a, const SortKey& b)
     return a.length < b.length ? -1 : (b.length < a.length ? 1 : 0);
 }
 
-const CellText& cell(const Column& c, qsizetype row) { return c.first[row * c.stride]; }
+char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
+
+bool startsLikeNumber(const char* p, qsizetype n)
+{
+    qsizetype i = 0;
+    while (i < n && (p[i] == ' ' || p[i] == '\t'))
+        ++i;
+    return i < n && ((p[i] >= '0' && p[i] <= '9') || p[i] == '-' || p[i] == '+' || p[i] == '.');
+}
+
+// compare() without building keys for the common case of two ASCII texts that are not numbers.
+int compareCells(const char* a, qsizetype na, const char* b, qsizetype nb)
+{
+    if (!startsLikeNumber(a, na) && !startsLikeNumber(b, nb)) {
+        const qsizetype n = std::min(na, nb);
+        qsizetype i = 0;
+        for (; i < n; ++i) {
+            if (uchar(a[i]) >= 0x80 || uchar(b[i]) >= 0x80)
+                break;
+            const char x = asciiUpper(a[i]), y = asciiUpper(b[i]);
+            if (x != y)
+                return uchar(x) < uchar(y) ? -1 : 1;
+        }
+        if (i == n) {
+            bool ascii = true;
+            for (qsizetype j = n; j < std::max(na, nb) && ascii; ++j)
+                ascii = uchar(na > nb ? a[j] : b[j]) < 0x80;
+            if (ascii)
+                return na < nb ? -1 : (nb < na ? 1 : 0);
+        }
+    }
+    return compareKeys(keyOf(a, na), keyOf(b, nb));
+}
+
+qsizetype stored(const Column& c, qsizetype row) { return c.rows ? c.rows[row] : row; }
+const CellText& cell(const Column& c, qsizetype row) { return c.first[stored(c, row) * c.stride]; }
+
+// A cell's key in 64 bits whose order agrees with compare() wherever two keys differ: the class
+// in the top bit (numbers first), then a number's value or the first seven bytes of the text's
+// upper-case form.
+quint64 prefixKey(const char* p, qsizetype n)
+{
+    double v = 0;
+    if (numberOf(p, n, &v)) {
+        if (v == 0)
+            v = 0;   // -0 and 0 are one number
+        quint64 bits = std::bit_cast<quint64>(v);
+        bits = (bits >> 63) ? ~bits : bits | (quint64(1) << 63);   // increasing with the value
+        return bits >> 1;
+    }
+    bool ascii = true;
+    for (qsizetype i = 0; i < std::min<qsizetype>(n, 8) && ascii; ++i)
+        ascii = uchar(p[i]) < 0x80;
+    QByteArray upper;
+    if (!ascii) {
+        upper = QString::fromUtf8(p, n).toUpper().toUtf8();
+        p = upper.constData();
+        n = upper.size();
+    }
+    quint64 key = quint64(1) << 63;
+    for (qsizetype i = 0; i < 7 && i < n; ++i)
+        key |= quint64(uchar(asciiUpper(p[i]))) << (48 - 8 * i);
+    return key;
+}
+
+// A quick hash for the tables of distinct texts. Their contents come from data files, so it is
+// seeded per process: texts made to collide for one seed do not for another.
+quint64 hashOf(QByteArrayView text)
+{
+    static const quint64 seed = QRandomGenerator::system()->generate64();
+    quint64 h = (seed ^ 0x9e3779b97f4a7c15ull) ^ quint64(text.size());
+    const char* p = text.data();
+    qsizetype n = text.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * 0xff51afd7ed558ccdull;
+        h ^= h >> 32;
+    }
+    if (n > 0) {
+        quint64 w = 0;
+        std::memcpy(&w, p, size_t(n));
+        h = (h ^ w) * 0xc4ceb9fe1a85ec53ull;
+    }
+    h ^= h >> 29;
+    h *= 0xff51afd7ed558ccdull;
+    return h ^ (h >> 32);
+}
+
+// For a plain ASCII text (not a number), the upper-case bytes 7 to 14 that follow those in its
+// prefixKey; false for any other text.
+bool nextBytes(const char* p, qsizetype n, quint64* next)
+{
+    if (startsLikeNumber(p, n))
+        return false;
+    quint64 v = 0;
+    for (qsizetype i = 0; i < 15; ++i) {
+        const char c = i < n ? p[i] : '\0';
+        if (uchar(c) >= 0x80)
+            return false;
+        if (i >= 7)
+            v = (v << 8) | uchar(asciiUpper(c));
+    }
+    *next = v;
+    return true;
+}
+
+// Bytes known to known + 7 of the text whose prefixKey and nextBytes these are (known <= 7).
+quint64 bytesFrom(quint64 prefix, quint64 next, int known)
+{
+    return ((prefix << 8) << (8 * known)) | (next >> (8 * (7 - known)));
+}
+
+// Dense ranks of texts in the grid's order: texts whose keys are equal ("abc", "ABC") share one.
+// Returns the bits the highest rank takes.
+int rankTexts(const std::vector<std::string_view>& texts, std::vector<quint32>* dense)
+{
+    std::vector<SortKey> sorted;
+    sorted.reserve(texts.size());
+    for (const std::string_view& t : texts)
+        sorted.push_back(keyOf(t.data(), qsizetype(t.size())));
+    std::vector<quint32> byKey(texts.size());
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::sort(byKey.begin(), byKey.end(), [&sorted](quint32 a, quint32 b) { return compareKeys(sorted[a], sorted[b]) < 0; });
+    dense->assign(texts.size(), 0);
+    quint32 next = 0;
+    for (size_t i = 0; i < byKey.size(); ++i) {
+        if (i > 0 && compareKeys(sorted[byKey[i - 1]], sorted[byKey[i]]) != 0)
+            ++next;
+        (*dense)[byKey[i]] = next;
+    }
+    return std::max(1, int(std::bit_width(next)));
+}
+
+// More distinct texts than a quarter of the rows (a column of names), and numbering them costs
+// more than it saves. (The first rows alone cannot tell: a column of 5,000 areas repeated over
+// 132,000 rows starts with a thousand different ones.)
+qsizetype distinctLimit(qsizetype rows) { return rows / 4 + 16; }
+
+// A column's texts numbered (ids, per row) and the rank of each number in the grid's order.
+struct Ranks {
+    std::vector<quint32> local;      // per row, when counted here
+    const quint32* ids = nullptr;    // per stored row, when gathered during the fill
+    std::vector<quint32> dense;
+    int bits = 0;                    // bits the highest rank takes
+    quint32 of(const Column& col, qsizetype row) const { return dense[ids ? ids[stored(col, row)] : local[size_t(row)]]; }
+};
+
+// The ranks of a column's texts; or nothing when the column has too many different texts for
+// ranking to pay.
+bool rankColumn(const Column& col, qsizetype n, Ranks* out)
+{
+    const Prepared* p = col.prepared;
+    if (p && !p->ids.empty()) {
+        std::vector<std::string_view> texts;
+        texts.reserve(p->distinct.size());
+        for (const CellText& c : p->distinct)
+            texts.emplace_back(col.text + c.offset, c.length);
+        out->bits = rankTexts(texts, &out->dense);
+        out->ids = p->ids.data();
+        return true;
+    }
+    if (p && !p->prefix.empty())
+        return false;   // its texts were too many
+    const qsizetype limit = distinctLimit(n);
+    // The distinct texts found so far, found again through an open-addressed table of their
+    // numbers + 1 (sized for the limit, so that it never fills up).
+    std::vector<std::string_view> distinct;
+    const size_t tableSize = std::bit_ceil(size_t(2 * limit + 2));
+    std::vector<quint32> table(tableSize, 0);
+    out->local.assign(size_t(n), 0);
+    for (qsizetype r = 0; r < n; ++r) {
+        const CellText& c = cell(col, r);
+        const std::string_view text(col.text + c.offset, c.length);
+        size_t i = hashOf(QByteArrayView(text.data(), qsizetype(text.size()))) & (tableSize - 1);
+        while (table[i] != 0 && distinct[table[i] - 1] != text)
+            i = (i + 1) & (tableSize - 1);
+        if (table[i] == 0) {
+            distinct.push_back(text);
+            table[i] = quint32(distinct.size());
+            if (qsizetype(distinct.size()) > limit) {
+                out->local = {};
+                return false;
+            }
+        }
+        out->local[size_t(r)] = table[i] - 1;
+    }
+    out->bits = rankTexts(distinct, &out->dense);
+    return true;
+}
+
+// Sorts n leading keys (and their rows alongside) ascending, keeping rows of equal keys in
+// their order: eleven bits at a time, least significant first, skipping digits that all share
+// (the counts of all six digits are taken in one pass).
+void radixSort(std::vector<quint64>& lead, std::vector<int>& rows)
+{
+    constexpr int kBits = 11, kDigits = (64 + kBits - 1) / kBits, kSize = 1 << kBits;
+    const size_t n = lead.size();
+    std::vector<std::array<size_t, kSize + 1>> counts(kDigits);
+    for (const quint64 v : lead)
+        for (int d = 0; d < kDigits; ++d)
+            ++counts[size_t(d)][((v >> (kBits * d)) & (kSize - 1)) + 1];
+    std::vector<quint64> leadTo(n);
+    std::vector<int> rowsTo(n);
+    for (int d = 0; d < kDigits; ++d) {
+        std::array<size_t, kSize + 1>& start = counts[size_t(d)];
+        if (std::find(start.begin() + 1, start.end(), n) != start.end())
+            continue;
+        for (int b = 0; b < kSize; ++b)
+            start[b + 1] += start[b];
+        const int shift = kBits * d;
+        for (size_t i = 0; i < n; ++i) {
+            const size_t to = start[(lead[i] >> shift) & (kSize - 1)]++;
+            leadTo[to] = lead[i];
+            rowsTo[to] = rows[i];
+        }
+        lead.swap(leadTo);
+        rows.swap(rowsTo);
+    }
+}
+
+struct Tie {
+    quint64 next;
+    int row;
+};
+
+// Sorts rows whose texts in col agree up to byte at - 8 and whose next holds their bytes
+// [at - 8, at) in upper case: by next, and where that is equal by the eight bytes after it, and
+// so on; texts equal to their end (or not plain ASCII) by before.
+template <typename Before>
+void sortTies(Tie* b, Tie* e, qsizetype at, const Column& col, const Before& before)
+{
+    std::sort(b, e, [](const Tie& x, const Tie& y) { return x.next != y.next ? x.next < y.next : x.row < y.row; });
+    for (Tie* g = b; g < e;) {
+        Tie* h = g + 1;
+        while (h < e && h->next == g->next)
+            ++h;
+        if (h - g > 1) {
+            bool plain = true, ended = true;
+            for (Tie* t = g; t < h && plain; ++t) {
+                const CellText& c = cell(col, t->row);
+                const char* p = col.text + c.offset;
+                ended = ended && c.length <= at;
+                quint64 v = 0;
+                for (qsizetype i = at; i < at + 8; ++i) {
+                    const char ch = i < c.length ? p[i] : '\0';
+                    plain = plain && uchar(ch) < 0x80;
+                    v = (v << 8) | uchar(asciiUpper(ch));
+                }
+                t->next = v;
+            }
+            if (!plain || ended)
+                std::sort(g, h, [&before](const Tie& x, const Tie& y) { return before(x.row, y.row); });
+            else
+                sortTies(g, h, at + 8, col, before);
+        }
+        g = h;
+    }
+}
 
 } // namespace
 
-int compare(QByteArrayView a, QByteArrayView b) { return compareKeys(keyOf(a.data(), a.size()), keyOf(b.data(), b.size())); }
+int compare(QByteArrayView a, QByteArrayView b) { return compareCells(a.data(), a.size(), b.data(), b.size()); }
 
 std::vector<int> order(int rows, const std::vector<Column>& keys)
 {
     const qsizetype n = rows, k = qsizetype(keys.size());
-    // A column whose texts repeat (states, cities) is ranked first: its distinct texts are sorted
-    // once and every row gets the rank of its text, so that rows compare by integers. A column of
-    // mostly different texts (branch names) keeps one sort key per row instead.
-    std::vector<std::vector<quint32>> ranks(k);
-    std::vector<std::vector<SortKey>> direct(k);
-    std::vector<int> widths(k);   // bits of each ranked column's highest rank
-    int bits = 0;
-    bool allRanked = true;
+    // Each row gets one 64-bit leading key: the ranks of the first key columns whose texts repeat
+    // (states, cities), then as much of the next column as fits (a column of names gives the
+    // start of its text, a repeating one its rank). The rows are put in the order of that number
+    // (a radix sort, which keeps rows with equal numbers in their order); rows whose leading
+    // keys are equal then compare their texts, from the first column the leading key does not
+    // hold in full, and at last their positions.
+    std::vector<quint64> lead(static_cast<size_t>(n), 0);
+    int room = 64;
+    qsizetype compareFrom = k;   // the first column the leading key holds only in part
+    int known = -1;              // the bytes of that column's text the leading key holds, when it holds its start
     for (qsizetype j = 0; j < k; ++j) {
-        std::unordered_map<std::string_view, quint32> index;
-        std::vector<std::string_view> distinct;
-        std::vector<quint32> rank(n);
-        // More distinct texts than a quarter of the rows (a column of names), and ranking would
-        // cost more than it saves. (The first rows alone cannot tell: a column of 5,000 areas
-        // repeated over 132,000 rows starts with a thousand different ones.)
-        const qsizetype limit = n / 4 + 16;
-        bool tooMany = false;
-        for (int r = 0; r < n && !tooMany; ++r) {
-            const CellText& c = cell(keys[j], r);
-            const std::string_view text(keys[j].text + c.offset, c.length);
-            const auto [it, added] = index.try_emplace(text, quint32(distinct.size()));
-            if (added)
-                distinct.push_back(text);
-            rank[r] = it->second;
-            tooMany = qsizetype(distinct.size()) > limit;
+        if (room == 0) {
+            compareFrom = j;
+            break;
         }
-        if (tooMany) {
-            direct[j].reserve(n);
-            for (int r = 0; r < n; ++r)
-                direct[j].push_back(keyOf(keys[j].text + cell(keys[j], r).offset, cell(keys[j], r).length));
-            allRanked = false;
+        Ranks ranks;
+        if (rankColumn(keys[j], n, &ranks)) {
+            const int used = std::min(ranks.bits, room), dropped = ranks.bits - used;
+            for (qsizetype r = 0; r < n; ++r)
+                lead[size_t(r)] = (lead[size_t(r)] << used) | (ranks.of(keys[j], r) >> dropped);
+            room -= used;
+            if (dropped > 0) {
+                compareFrom = j;
+                break;
+            }
             continue;
         }
-        std::vector<SortKey> sorted;
-        sorted.reserve(distinct.size());
-        for (const std::string_view& t : distinct)
-            sorted.push_back(keyOf(t.data(), qsizetype(t.size())));
-        std::vector<quint32> byKey(distinct.size());
-        std::iota(byKey.begin(), byKey.end(), 0);
-        std::sort(byKey.begin(), byKey.end(), [&sorted](quint32 a, quint32 b) { return compareKeys(sorted[a], sorted[b]) < 0; });
-        // Texts whose keys are equal ("abc", "ABC") share a rank.
-        std::vector<quint32> dense(distinct.size());
-        quint32 next = 0;
-        for (size_t i = 0; i < byKey.size(); ++i) {
-            if (i > 0 && compareKeys(sorted[byKey[i - 1]], sorted[byKey[i]]) != 0)
-                ++next;
-            dense[byKey[i]] = next;
+        const Prepared* p = keys[j].prepared;
+        for (qsizetype r = 0; r < n; ++r) {
+            quint64 v = 0;
+            if (p && !p->prefix.empty()) {
+                v = p->prefix[size_t(stored(keys[j], r))];
+            } else {
+                const CellText& c = cell(keys[j], r);
+                v = prefixKey(keys[j].text + c.offset, c.length);
+            }
+            v >>= 64 - room;
+            lead[size_t(r)] = room == 64 ? v : (lead[size_t(r)] << room) | v;
         }
-        for (quint32& v : rank)
-            v = dense[v];
-        ranks[j] = std::move(rank);
-        widths[j] = std::max(1, int(std::bit_width(next)));
-        bits += widths[j];
+        compareFrom = j;
+        known = (room - 1) / 8;
+        room = 0;
+        break;
     }
+
     std::vector<int> rowOrder(static_cast<size_t>(n));
     std::iota(rowOrder.begin(), rowOrder.end(), 0);
-    if (allRanked && bits <= 64) {
-        // All ranks packed into one number per row; equal numbers keep their rows' order.
-        std::vector<std::pair<quint64, int>> packed(n);
-        for (int r = 0; r < n; ++r) {
-            quint64 v = 0;
-            for (qsizetype j = 0; j < k; ++j)
-                v = (widths[j] >= 64 ? 0 : v << widths[j]) | ranks[j][r];
-            packed[r] = {v, r};
-        }
-        std::sort(packed.begin(), packed.end());
-        for (int r = 0; r < n; ++r)
-            rowOrder[r] = packed[r].second;
-    } else {
-        std::stable_sort(rowOrder.begin(), rowOrder.end(), [&ranks, &direct, k](int a, int b) {
-            for (qsizetype j = 0; j < k; ++j) {
-                if (!direct[j].empty()) {
-                    if (const int d = compareKeys(direct[j][a], direct[j][b]))
-                        return d < 0;
-                } else if (ranks[j][a] != ranks[j][b]) {
-                    return ranks[j][a] < ranks[j][b];
-                }
+    radixSort(lead, rowOrder);
+    if (compareFrom < k) {
+        const auto before = [&keys, k, compareFrom](int a, int b) {
+            for (qsizetype j = compareFrom; j < k; ++j) {
+                const CellText &x = cell(keys[j], a), &y = cell(keys[j], b);
+                if (x.offset == y.offset && x.length == y.length)
+                    continue;   // the same text
+                if (const int d = compareCells(keys[j].text + x.offset, x.length, keys[j].text + y.offset, y.length))
+                    return d < 0;
             }
-            return false;
-        });
+            return a < b;
+        };
+        // Rows of equal leading keys share the start of that column's text. Where it is plain
+        // ASCII text, its next eight bytes make a second key, read once per row (comparing the
+        // texts themselves reaches into memory all over the grid, in every comparison).
+        const auto settle = [&](qsizetype from, qsizetype to) {
+            std::vector<Tie> ties;
+            for (qsizetype r = from; r < to;) {
+                qsizetype end = r + 1;
+                while (end < to && lead[size_t(end)] == lead[size_t(r)])
+                    ++end;
+                if (end - r > 1) {
+                    bool plain = known >= 0;
+                    ties.clear();
+                    const Column& col = keys[compareFrom];
+                    const Prepared* p = col.prepared && !col.prepared->next.empty() ? col.prepared : nullptr;
+                    for (qsizetype q = r; q < end && plain; ++q) {
+                        const int row = rowOrder[size_t(q)];
+                        quint64 prefix = 0, next = 0;
+                        if (p) {
+                            const size_t s = size_t(stored(col, row));
+                            plain = p->plain[s];
+                            prefix = p->prefix[s];
+                            next = p->next[s];
+                        } else {
+                            const CellText& c = cell(col, row);
+                            prefix = prefixKey(col.text + c.offset, c.length);
+                            plain = nextBytes(col.text + c.offset, c.length, &next);
+                        }
+                        ties.push_back({bytesFrom(prefix, next, known), row});
+                    }
+                    if (plain) {
+                        sortTies(ties.data(), ties.data() + ties.size(), known + 8, col, before);
+                        for (qsizetype q = r; q < end; ++q)
+                            rowOrder[size_t(q)] = ties[size_t(q - r)].row;
+                    } else {
+                        std::sort(rowOrder.begin() + r, rowOrder.begin() + end, before);
+                    }
+                }
+                r = end;
+            }
+        };
+        // Two halves that split no run of equal keys.
+        qsizetype half = n / 2;
+        while (half > 0 && half < n && lead[size_t(half)] == lead[size_t(half - 1)])
+            ++half;
+        if (n < 32768 || half >= n) {
+            settle(0, n);
+        } else {
+            const std::jthread other([&settle, half, n] { settle(half, n); });
+            settle(0, half);
+        }
     }
     return rowOrder;
+}
+
+void FillKeys::start(const std::vector<int>& columns, int rows)
+{
+    clear();
+    for (const int c : columns) {
+        if (c < 0)
+            continue;
+        if (size_t(c) >= m_keyOf.size())
+            m_keyOf.resize(size_t(c) + 1, -1);
+        m_keyOf[size_t(c)] = int(m_keys.size());
+        Key k;
+        k.column = c;
+        k.limit = distinctLimit(rows);
+        k.table.assign(std::bit_ceil(size_t(2 * k.limit + 2)), 0);
+        k.keys.ids.assign(size_t(std::max(rows, 0)), kNone);
+        m_keys.push_back(std::move(k));
+    }
+}
+
+const CellText* FillKeys::find(int key, const char* base, QByteArrayView text) const
+{
+    const Key& k = m_keys[size_t(key)];
+    if (!k.numbered)
+        return nullptr;
+    const auto same = [&](const CellText& c) {
+        return c.length == text.size() && std::memcmp(base + c.offset, text.data(), size_t(c.length)) == 0;
+    };
+    // Rows often come grouped by their first columns: the text of the row before, first.
+    if (k.last != kNone && same(k.keys.distinct[k.last]))
+        return &k.keys.distinct[k.last];
+    const size_t mask = k.table.size() - 1;
+    for (size_t i = hashOf(text) & mask; k.table[i] != 0; i = (i + 1) & mask) {
+        const CellText& c = k.keys.distinct[k.table[i] - 1];
+        if (same(c))
+            return &c;
+    }
+    return nullptr;
+}
+
+void FillKeys::toPrefixes(Key& k, const char* base)
+{
+    k.numbered = false;
+    k.keys.prefix.assign(k.keys.ids.size(), 0);
+    k.has.assign(k.keys.ids.size(), false);
+    k.keys.next.assign(k.keys.ids.size(), 0);
+    k.keys.plain.assign(k.keys.ids.size(), false);
+    for (size_t r = 0; r < k.keys.ids.size(); ++r)
+        if (const quint32 id = k.keys.ids[r]; id != kNone)
+            setPrefix(k, r, base, k.keys.distinct[id]);
+    k.keys = Prepared{{}, {}, std::move(k.keys.prefix), std::move(k.keys.next), std::move(k.keys.plain)};
+    k.table = {};
+}
+
+void FillKeys::record(int key, int row, const char* base, const CellText& cell, const CellText* same)
+{
+    Key& k = m_keys[size_t(key)];
+    if (k.numbered) {
+        if (size_t(row) >= k.keys.ids.size())
+            k.keys.ids.resize(size_t(row) + 1, kNone);
+        if (k.keys.ids[size_t(row)] == kNone && k.covered >= 0)
+            ++k.covered;
+        if (same) {
+            k.keys.ids[size_t(row)] = k.last = quint32(same - k.keys.distinct.data());
+            return;
+        }
+        const size_t mask = k.table.size() - 1;
+        size_t i = hashOf(QByteArrayView(base + cell.offset, cell.length)) & mask;
+        while (k.table[i] != 0)
+            i = (i + 1) & mask;
+        k.keys.distinct.push_back(cell);
+        k.table[i] = quint32(k.keys.distinct.size());
+        k.keys.ids[size_t(row)] = k.last = k.table[i] - 1;
+        // Too many texts to number (distinctLimit).
+        if (qsizetype(k.keys.distinct.size()) > k.limit) {
+            toPrefixes(k, base);
+            // The sort's leading key ends with this column; the ones after it are only compared.
+            for (size_t later = size_t(key) + 1; later < m_keys.size(); ++later)
+                m_keys[later] = Key{m_keys[later].column, false, true};
+        }
+        return;
+    }
+    if (size_t(row) >= k.keys.prefix.size()) {
+        k.keys.prefix.resize(size_t(row) + 1, 0);
+        k.keys.next.resize(size_t(row) + 1, 0);
+        k.keys.plain.resize(size_t(row) + 1, false);
+        k.has.resize(size_t(row) + 1, false);
+    }
+    if (!k.has[size_t(row)] && k.covered >= 0)
+        ++k.covered;
+    setPrefix(k, size_t(row), base, cell);
+}
+
+void FillKeys::setPrefix(Key& k, size_t row, const char* base, const CellText& cell)
+{
+    const char* p = base + cell.offset;
+    const qsizetype n = cell.length;
+    k.has[row] = true;
+    // Plain ASCII text (most of it) gives both keys in one pass over its first fifteen bytes.
+    if (!startsLikeNumber(p, n)) {
+        quint64 prefix = quint64(1) << 63, next = 0;
+        bool plain = true;
+        for (qsizetype i = 0; i < 15 && plain; ++i) {
+            const char c = i < n ? p[i] : '\0';
+            plain = uchar(c) < 0x80;
+            if (i < 7)
+                prefix |= quint64(uchar(asciiUpper(c))) << (48 - 8 * i);
+            else
+                next = (next << 8) | uchar(asciiUpper(c));
+        }
+        if (plain) {
+            k.keys.prefix[row] = prefix;
+            k.keys.next[row] = next;
+            k.keys.plain[row] = true;
+            return;
+        }
+    }
+    k.keys.prefix[row] = prefixKey(p, n);
+    k.keys.next[row] = 0;
+    k.keys.plain[row] = false;
+}
+
+void FillKeys::truncate(int count)
+{
+    for (Key& k : m_keys) {
+        k.covered = -1;
+        if (k.keys.ids.size() > size_t(count))
+            k.keys.ids.resize(size_t(count));
+        if (k.keys.prefix.size() > size_t(count)) {
+            k.keys.prefix.resize(size_t(count));
+            k.keys.next.resize(size_t(count));
+            k.keys.plain.resize(size_t(count));
+            k.has.resize(size_t(count));
+        }
+    }
+}
+
+std::vector<Prepared> FillKeys::finish(const std::vector<int>& columns, int rows, const char* base, const CellText* cells,
+                                       qsizetype stride)
+{
+    std::vector<Prepared> out;
+    bool same = columns.size() == m_keys.size();
+    for (size_t i = 0; same && i < columns.size(); ++i)
+        same = m_keys[i].column == columns[i];
+    if (!same) {
+        clear();
+        return out;
+    }
+    for (size_t i = 0; i < m_keys.size(); ++i) {
+        Key& k = m_keys[i];
+        if (k.off) {
+            out.emplace_back();
+            continue;
+        }
+        // Cells never written (a row the fill left empty) get their keys now.
+        for (int r = 0; r < rows && k.covered != rows; ++r) {
+            const bool missing = k.numbered ? (size_t(r) >= k.keys.ids.size() || k.keys.ids[size_t(r)] == kNone)
+                                            : (size_t(r) >= k.has.size() || !k.has[size_t(r)]);
+            if (!missing)
+                continue;
+            const CellText& c = cells[qsizetype(r) * stride + k.column];
+            record(int(i), r, base, c, find(int(i), base, QByteArrayView(base + c.offset, c.length)));
+        }
+        if (k.numbered) {
+            k.keys.ids.resize(size_t(rows));
+        } else {
+            k.keys.prefix.resize(size_t(rows));
+            k.keys.next.resize(size_t(rows));
+            k.keys.plain.resize(size_t(rows));
+        }
+        out.push_back(std::move(k.keys));
+    }
+    clear();
+    return out;
 }
 
 } // namespace qel::gridsort

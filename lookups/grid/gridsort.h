@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArrayView>
 #include <QtGlobal>
+#include <thread>
 #include <vector>
 
 namespace qel::gridsort {
@@ -11,12 +12,39 @@ struct CellText {
     quint32 length = 0;
 };
 
-// One key column: row r's cell is first[r * stride], its text in text.
+// Sort keys of one column gathered while its cells were written (FillKeys): either the number
+// of each row's text among the column's distinct texts, or each row's 64-bit key (the start of
+// its text, or its number).
+struct Prepared {
+    std::vector<quint32> ids;         // per stored row, into distinct
+    std::vector<CellText> distinct;
+    std::vector<quint64> prefix;      // per stored row, when the texts were too many to number
+    std::vector<quint64> next;        // with prefix: the text's next upper-case bytes, where plain
+    std::vector<bool> plain;          // with prefix: ASCII text that is not a number
+};
+
+// One key column: row r's cell is first[s * stride] where s is rows[r] (or r when rows is null),
+// its text in text.
 struct Column {
     const char* text;
     const CellText* first;
     qsizetype stride;
+    const int* rows = nullptr;
+    const Prepared* prepared = nullptr;
 };
+
+// Runs f(from, to) over rows 0..n-1, the second half on another core when there are enough rows
+// to be worth a thread (f must only read what both halves share).
+template <typename F>
+void inHalves(qsizetype n, const F& f)
+{
+    if (n < 32768) {
+        f(qsizetype(0), n);
+        return;
+    }
+    const std::jthread other([&f, n] { f(n / 2, n); });
+    f(qsizetype(0), n / 2);
+}
 
 // The grid's order of two texts: numbers before text, numbers by value, text by its upper-case
 // form (without regard to case). Negative, zero or positive.
@@ -26,5 +54,56 @@ int compare(QByteArrayView a, QByteArrayView b);
 // keys are all equal keep their order. The same order as stable sorts by the last key, then the
 // one before, down to the first.
 std::vector<int> order(int rows, const std::vector<Column>& keys);
+
+// Gathers the sort keys of the key columns while a fill writes them, so that the sort after the
+// fill starts from keys already made, made while the rows were still arriving. A column whose
+// texts repeat (cities, banks) has them numbered as they come, and each text is stored once: a
+// cell whose text was seen before shares the first one's bytes. A column of mostly different
+// texts (branch names) keeps each row's 64-bit key instead.
+class FillKeys {
+public:
+    // Starts gathering for these columns of a fill of about rows rows.
+    void start(const std::vector<int>& columns, int rows);
+    void clear()
+    {
+        m_keys.clear();
+        m_keyOf.clear();
+    }
+    // The key number of a grid column, or -1.
+    int keyOf(int column) const
+    {
+        return column >= 0 && size_t(column) < m_keyOf.size() && m_keyOf[size_t(column)] >= 0 && !m_keys[size_t(m_keyOf[size_t(column)])].off
+                   ? m_keyOf[size_t(column)]
+                   : -1;
+    }
+    // A cell of the same text as text stored before in this key column, or nullptr.
+    const CellText* find(int key, const char* base, QByteArrayView text) const;
+    // A key column's cell, stored in stored row row; same is what find gave for its text.
+    void record(int key, int row, const char* base, const CellText& cell, const CellText* same);
+    // Rows from count on are gone.
+    void truncate(int count);
+    // The keys of these columns for stored rows 0..rows-1 (cells: the first column of row 0),
+    // completed where a cell was never written; empty when they were not gathered for exactly
+    // these columns. Gathering ends.
+    std::vector<Prepared> finish(const std::vector<int>& columns, int rows, const char* base, const CellText* cells, qsizetype stride);
+
+private:
+    static constexpr quint32 kNone = 0xffffffffu;
+    struct Key {
+        int column;
+        bool numbered = true;   // texts still numbered (else prefixes)
+        bool off = false;       // not gathered: an earlier key column ends the leading key
+        qsizetype limit = 0;    // more distinct texts than this, and prefixes take over
+        quint32 last = kNone;   // the distinct text recorded last
+        int covered = 0;        // rows that have their key (-1: not counted)
+        std::vector<quint32> table;   // open addressing: distinct number + 1
+        std::vector<bool> has;        // prefix written, per stored row
+        Prepared keys;
+    };
+    void toPrefixes(Key& k, const char* base);
+    static void setPrefix(Key& k, size_t row, const char* base, const CellText& cell);
+    std::vector<Key> m_keys;
+    std::vector<int> m_keyOf;   // grid column -> key number, or -1
+};
 
 } // namespace qel::gridsort
