@@ -36,7 +36,7 @@ bool localRefused(int n) { return n == 1148 || n == 4166 || n == 3948 || n == 20
 
 struct Folder {
     QString path;        // where the file goes; empty: over the connection
-    bool spec = false;   // the document folder itself, by the spec's name
+    bool documents = false;   // the host's document folder itself, the file by the resource's name
 };
 
 Folder chooseFolder(Connection* db, const QString& docPath)
@@ -91,9 +91,9 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
 
     CreatedFile file;
     if (!folder.path.isEmpty()) {
-        // In the document folder by the spec's name; in the server's own folder, which other
+        // In the document folder by the resource's name; in the server's own folder, which other
         // processes share, by a name of this process's own.
-        result.file = folder.path + u'/' + (folder.spec ? name : Typ + QString::number(Id) + u'-'
+        result.file = folder.path + u'/' + (folder.documents ? name : Typ + QString::number(Id) + u'-'
                                                                     + QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".dat"));
         QString why;
         if (!file.create(result.file, data, &why))

@@ -9,7 +9,7 @@ class Session;
 
 // The bulk load of one data resource into its table.
 //
-// The spec's way is a file in the host's document folder that the server reads itself ("load
+// The usual way is a file in the host's document folder that the server reads itself ("load
 // data infile"). It is used where the server can read that file exactly: the server is on this
 // machine, allows loading files from that folder (its secure_file_priv) and the folder's name
 // survives the trip through the statement. Where only the server's own load folder is allowed,
