@@ -329,10 +329,7 @@ int main(int argc, char** argv)
             for (const Set& s : sets) {
                 const QString name = QString::fromLatin1(s.table->name);
                 exec(db, QStringLiteral("Create Table If Not Exists ") + name + QString::fromLatin1(s.table->columns));
-                Recordset rs;
-                if (s.table->listIndex && rs.open(QStringLiteral("Show Index From ") + name + QStringLiteral(" Where Key_name = 'qel_lists'"), &db)
-                    && rs.eof())
-                    exec(db, QStringLiteral("Alter Table ") + name + QStringLiteral(" Add Index qel_lists (") + QString::fromLatin1(s.table->listIndex) + u')');
+                addListIndex(&db, name, *s.table);
                 exec(db, QStringLiteral("Truncate Table ") + name);
             }
         };

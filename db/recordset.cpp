@@ -91,15 +91,8 @@ void Recordset::fetch()
     } else if (m_streaming) {
         m_row = mysql_fetch_row(m_res);
         m_lengths = m_row ? mysql_fetch_lengths(m_res) : nullptr;
-        if (!m_row) {
-            // The end of the rows, or of the connection.
-            if (mysql_errno(m_streaming->handle()) != 0) {
-                m_streaming->takeError();
-                m_error = m_streaming->lastError();
-                m_readFailed = true;
-            }
-            freeResult();
-        }
+        if (!m_row)
+            endStream();
     } else {
         m_row = m_res && m_pos < m_count ? mysql_fetch_row(m_res) : nullptr;
         m_lengths = m_row ? mysql_fetch_lengths(m_res) : nullptr;
@@ -110,6 +103,17 @@ void Recordset::fetch()
             m_convert->values[i] = m_row[i] ? m_convert->codec.decode(QByteArrayView(m_row[i], qsizetype(m_lengths[i]))).toUtf8()
                                             : QByteArray();
     }
+}
+
+void Recordset::endStream()
+{
+    // The end of the rows, or of the connection.
+    if (mysql_errno(m_streaming->handle()) != 0) {
+        m_streaming->takeError();
+        m_error = m_streaming->lastError();
+        m_readFailed = true;
+    }
+    freeResult();
 }
 
 void Recordset::freeResult()
@@ -137,16 +141,10 @@ void Recordset::takeRest()
     if (m_row)
         keep(m_row, m_lengths);
     while (m_res && m_streaming)
-        if (MYSQL_ROW row = mysql_fetch_row(m_res)) {
+        if (MYSQL_ROW row = mysql_fetch_row(m_res))
             keep(row, mysql_fetch_lengths(m_res));
-        } else {
-            if (mysql_errno(m_streaming->handle()) != 0) {
-                m_streaming->takeError();
-                m_error = m_streaming->lastError();
-                m_readFailed = true;
-            }
-            freeResult();
-        }
+        else
+            endStream();
     rest->row.resize(n);
     rest->lengths.resize(n);
     m_rest = std::move(rest);

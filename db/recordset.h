@@ -62,6 +62,8 @@ private:
     QByteArrayView converted(int index) const;
     // Frees the server's result; a streamed one is read to its end first (by the driver).
     void freeResult();
+    // A streamed result that gave no further row: noted as failed when the connection failed.
+    void endStream();
     // The rest of a streamed result, read now so that the connection can run another statement.
     void takeRest();
     class Converter;

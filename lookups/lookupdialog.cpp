@@ -433,10 +433,8 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append, 
     if (canFill()) {
         Connection* db = ClsObj ? ClsObj->Db() : nullptr;
         const bool streamed = rows >= 0;
-        if (!m_rs.open(sql, db, Recordset::Text, streamed ? Recordset::Streamed : Recordset::ClientSide)) {
-            logFailure(procedure, m_rs.lastError());
-            explainFailure(m_rs.lastError());
-        }
+        if (!m_rs.open(sql, db, Recordset::Text, streamed ? Recordset::Streamed : Recordset::ClientSide))
+            searchFailed(procedure, m_rs.lastError());
         m_fieldIdx.clear();
         for (const ColumnSpec& c : m_spec.columns) {
             int idx = -1;
@@ -477,10 +475,8 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append, 
             }
             m_rs.moveNext();
         }
-        if (m_rs.readFailed()) {
-            logFailure(procedure, m_rs.lastError());
-            explainFailure(m_rs.lastError());
-        }
+        if (m_rs.readFailed())
+            searchFailed(procedure, m_rs.lastError());
         m_rs.close();
         if (vsf->rows() > i + 1)
             vsf->setRows(i + 1);
@@ -496,8 +492,9 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append, 
     QApplication::restoreOverrideCursor();
 }
 
-void LookupDialog::explainFailure(const DbError& e)
+void LookupDialog::searchFailed(const char* procedure, const DbError& e)
 {
+    logFailure(procedure, e);
     // Failures the user can do something about are said, besides being logged.
     if (Connection::isLost(e.number))
         MessageService::inform(this, e.description);

@@ -126,9 +126,9 @@ protected:
     void showRowCount();
     void setStopCaption(bool stop);
     void logFailure(const char* procedure, const DbError& e) const;
-    // Tells the user of a failed search that has a cause they can act on (a lost connection, a
-    // search text the database cannot compare).
-    void explainFailure(const DbError& e);
+    // Logs a failed search, and tells the user of it when it has a cause they can act on (a lost
+    // connection, a search text the database cannot compare).
+    void searchFailed(const char* procedure, const DbError& e);
     void closeByEscape();
     // Says where a table's data comes from, and says so in the dialog when its data set ships
     // empty and has not been installed.

@@ -107,7 +107,6 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
             // The terminator byte in the statement must reach the server as the byte 0xA6 it stands
             // for in the file, so the statement goes in the file's character set.
             result.loaded = db->Execute(loadStatement(result.file, Tb), QByteArrayLiteral("latin1"));
-            result.rows = result.loaded ? db->affectedRows() : -1;
             if (!result.loaded && cannotRead(db->lastError().number)) {
                 qCInfo(lcImport, "%s: the server cannot read %s (%s); sending the data over the connection", qPrintable(Tb),
                        qPrintable(result.file), qPrintable(db->lastError().description));
@@ -122,7 +121,6 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
                 result.file = name;
             result.loaded = db->loadLocal(loadStatement(result.file, Tb, true), QString(result.file).replace(u'\\', u'/'), data,
                                           QByteArrayLiteral("latin1"));
-            result.rows = result.loaded ? db->affectedRows() : -1;
             // Over the connection the server loads what it can and warns of the rest (a text cut
             // short); the table then holds other data than the resource, and is emptied instead,
             // as a load from a file leaves it.
@@ -130,7 +128,6 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
                                           [](const DbError& w) { return w.number != 1638; });   // the one-byte terminator is fine
             if (result.loaded && cut != db->warnings().end()) {
                 result.loaded = false;
-                result.rows = -1;
                 failed(*cut);
                 eh(db->Execute(QStringLiteral("Delete From ") + Tb), db->lastError());
             } else if (!result.loaded) {
@@ -142,10 +139,12 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
                 failed(e);
             }
         }
-        if (result.loaded)
+        if (result.loaded) {
+            result.rows = db->affectedRows();   // the load was the last statement that ran
             qCInfo(lcImport, "%s: %s loaded %s", qPrintable(Tb), qPrintable(name),
                    result.route == ImportResult::ServerFile ? qPrintable(QStringLiteral("by the server from ") + result.file)
                                                             : "over the connection");
+        }
         eh(db->Execute(Sql("Flush Tables")), db->lastError());
     }
     if (!file.remove())

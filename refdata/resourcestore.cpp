@@ -148,52 +148,16 @@ QByteArray canonical(const QByteArray& raw)
     return out;
 }
 
-int countRecords(const QByteArray& b)
+namespace {
+// The loader's reading of canonical bytes: byte(c) for each byte of a field's value (quotes taken
+// away, an escape's second byte decoded), fieldEnd() after each field, recordEnd() after each
+// record, a last one without its terminator included; recordEnd returns false to stop.
+template <typename Byte, typename FieldEnd, typename RecordEnd>
+void readRecords(const QByteArray& b, Byte byte, FieldEnd fieldEnd, RecordEnd recordEnd)
 {
-    int records = 0;
-    bool pending = false, fieldStart = true, enclosed = false;
-    for (qsizetype i = 0; i < b.size(); ++i) {
-        const char c = b[i];
-        pending = true;
-        if (fieldStart) {
-            fieldStart = false;
-            if (c == '"') {
-                enclosed = true;
-                continue;
-            }
-        }
-        if (c == '\\') {
-            ++i;
-            continue;
-        }
-        if (enclosed) {
-            if (c == '"') {
-                if (i + 1 < b.size() && b[i + 1] == '"')
-                    ++i;
-                else if (isFieldEnd(b, i + 1))
-                    enclosed = false;
-            }
-            continue;
-        }
-        if (c == ',') {
-            fieldStart = true;
-        } else if (c == kRecordEnd) {
-            ++records;
-            pending = false;
-            fieldStart = true;
-        }
-    }
-    return records + (pending ? 1 : 0);
-}
-
-void forEachRecord(const QByteArray& b, const std::function<bool(const QList<QByteArray>&)>& f)
-{
-    QList<QByteArray> fields;
-    QByteArray field;
     bool fieldStart = true, enclosed = false, any = false;
     const auto endField = [&] {
-        fields << field;
-        field.clear();
+        fieldEnd();
         fieldStart = true;
         enclosed = false;
     };
@@ -211,16 +175,16 @@ void forEachRecord(const QByteArray& b, const std::function<bool(const QList<QBy
             const char e = b[++i];
             static const char from[] = "0bnrtZ", to[] = {'\0', '\b', '\n', '\r', '\t', '\x1a'};
             const char* at = e ? std::strchr(from, e) : nullptr;
-            field += at ? to[at - from] : e;
+            byte(at ? to[at - from] : e);
             continue;
         }
         if (enclosed) {
             if (c == '"' && i + 1 < b.size() && b[i + 1] == '"') {
-                field += b[++i];
+                byte(b[++i]);
             } else if (c == '"' && isFieldEnd(b, i + 1)) {
                 enclosed = false;
             } else {
-                field += c;
+                byte(c);
             }
             continue;
         }
@@ -229,17 +193,44 @@ void forEachRecord(const QByteArray& b, const std::function<bool(const QList<QBy
         } else if (c == kRecordEnd) {
             endField();
             any = false;
-            if (!f(fields))
+            if (!recordEnd())
                 return;
-            fields.clear();
         } else {
-            field += c;
+            byte(c);
         }
     }
     if (any) {
         endField();
-        f(fields);
+        recordEnd();
     }
+}
+} // namespace
+
+int countRecords(const QByteArray& b)
+{
+    int records = 0;
+    readRecords(b, [](char) {}, [] {}, [&records] {
+        ++records;
+        return true;
+    });
+    return records;
+}
+
+void forEachRecord(const QByteArray& b, const std::function<bool(const QList<QByteArray>&)>& f)
+{
+    QList<QByteArray> fields;
+    QByteArray field;
+    readRecords(
+        b, [&field](char c) { field += c; },
+        [&] {
+            fields << field;
+            field.clear();
+        },
+        [&] {
+            const bool more = f(fields);
+            fields.clear();
+            return more;
+        });
 }
 
 QByteArray bytes(const QString& type, int id, bool* found)

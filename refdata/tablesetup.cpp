@@ -33,9 +33,8 @@ void tellOnce(const QString& table, const QString& resource, int expected, const
                                                                                                               "fewer rows than the data.")
                                                                                              : r.error.description));
 }
-// The index the lists are filled by, given to a table that lacks it (before its rows are loaded,
-// or once to a table loaded without it). It only makes the lists faster: a server that refuses it
-// (no right to alter tables, keys too long for its row format) works as before.
+} // namespace
+
 void addListIndex(Connection* db, const QString& table, const TableDef& def)
 {
     if (!db || !def.listIndex)
@@ -46,8 +45,6 @@ void addListIndex(Connection* db, const QString& table, const TableDef& def)
     if (!db->Execute(Sql("Alter Table ").code(table).code(QStringLiteral(" Add Index qel_lists (") + QString::fromLatin1(def.listIndex) + u')')))
         qCInfo(lcSetup, "%s: no index for the lists: %s", qPrintable(table), qPrintable(db->lastError().description));
 }
-
-} // namespace
 
 QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& def, int* rows)
 {

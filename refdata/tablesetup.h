@@ -4,6 +4,7 @@
 
 namespace qel {
 
+class Connection;
 class Session;
 
 // Makes sure the table exists and holds as many rows as its resource has records, reloading it
@@ -16,6 +17,12 @@ class Session;
 // database and table), so that a second host waits and then finds the rows in place.
 //
 // rows, when given, receives the number of rows the table holds afterwards (-1 when unknown).
+// Gives the table the index its lists are filled by (TableDef::listIndex) when it lacks it: before
+// its rows are loaded, or once to a table loaded without it. It only makes the lists faster: a
+// server that refuses it (no right to alter tables, keys too long for its row format) works as
+// before.
+void addListIndex(Connection* db, const QString& table, const TableDef& def);
+
 QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& table, int* rows = nullptr);
 
 } // namespace qel

@@ -23,13 +23,18 @@ struct SortKey {
     QByteArray owned;   // the upper-case form, when it differs from the cell's bytes
 };
 
-// A text read as a number (leading and trailing blanks aside), when it starts like one.
-bool numberOf(const char* p, qsizetype n, double* v)
+bool startsLikeNumber(const char* p, qsizetype n)
 {
     qsizetype i = 0;
     while (i < n && (p[i] == ' ' || p[i] == '\t'))
         ++i;
-    if (i >= n || !((p[i] >= '0' && p[i] <= '9') || p[i] == '-' || p[i] == '+' || p[i] == '.'))
+    return i < n && ((p[i] >= '0' && p[i] <= '9') || p[i] == '-' || p[i] == '+' || p[i] == '.');
+}
+
+// A text read as a number (leading and trailing blanks aside), when it starts like one.
+bool numberOf(const char* p, qsizetype n, double* v)
+{
+    if (!startsLikeNumber(p, n))
         return false;
     bool ok = false;
     *v = QByteArray::fromRawData(p, n).trimmed().toDouble(&ok);
@@ -71,14 +76,6 @@ int compareKeys(const SortKey& a, const SortKey& b)
 }
 
 char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
-
-bool startsLikeNumber(const char* p, qsizetype n)
-{
-    qsizetype i = 0;
-    while (i < n && (p[i] == ' ' || p[i] == '\t'))
-        ++i;
-    return i < n && ((p[i] >= '0' && p[i] <= '9') || p[i] == '-' || p[i] == '+' || p[i] == '.');
-}
 
 // compare() without building keys for the common case of two ASCII texts that are not numbers.
 int compareCells(const char* a, qsizetype na, const char* b, qsizetype nb)
@@ -159,25 +156,28 @@ quint64 hashOf(QByteArrayView text)
     return h ^ (h >> 32);
 }
 
-// For a plain ASCII text (not a number), the upper-case bytes 7 to 14 that follow those in its
-// prefixKey; false for any other text.
-bool nextBytes(const char* p, qsizetype n, quint64* next)
+// For a plain ASCII text (not a number), both keys in one pass over its first fifteen bytes:
+// its prefixKey, and the upper-case bytes 7 to 14 that follow those; false for any other text.
+bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next)
 {
     if (startsLikeNumber(p, n))
         return false;
-    quint64 v = 0;
+    quint64 first = quint64(1) << 63, second = 0;
     for (qsizetype i = 0; i < 15; ++i) {
         const char c = i < n ? p[i] : '\0';
         if (uchar(c) >= 0x80)
             return false;
-        if (i >= 7)
-            v = (v << 8) | uchar(asciiUpper(c));
+        if (i < 7)
+            first |= quint64(uchar(asciiUpper(c))) << (48 - 8 * i);
+        else
+            second = (second << 8) | uchar(asciiUpper(c));
     }
-    *next = v;
+    *prefix = first;
+    *next = second;
     return true;
 }
 
-// Bytes known to known + 7 of the text whose prefixKey and nextBytes these are (known <= 7).
+// Bytes known to known + 7 of the text whose plainKeys these are (known <= 7).
 quint64 bytesFrom(quint64 prefix, quint64 next, int known)
 {
     return ((prefix << 8) << (8 * known)) | (next >> (8 * (7 - known)));
@@ -420,8 +420,7 @@ std::vector<int> order(int rows, const std::vector<Column>& keys)
                             next = p->next[s];
                         } else {
                             const CellText& c = cell(col, row);
-                            prefix = prefixKey(col.text + c.offset, c.length);
-                            plain = nextBytes(col.text + c.offset, c.length, &next);
+                            plain = plainKeys(col.text + c.offset, c.length, &prefix, &next);
                         }
                         ties.push_back({bytesFrom(prefix, next, known), row});
                     }
@@ -508,8 +507,6 @@ void FillKeys::record(int key, int row, const char* base, const CellText& cell, 
     if (k.numbered) {
         if (size_t(row) >= k.keys.ids.size())
             k.keys.ids.resize(size_t(row) + 1, kNone);
-        if (k.keys.ids[size_t(row)] == kNone && k.covered >= 0)
-            ++k.covered;
         if (same) {
             k.keys.ids[size_t(row)] = k.last = quint32(same - k.keys.distinct.data());
             return;
@@ -536,44 +533,23 @@ void FillKeys::record(int key, int row, const char* base, const CellText& cell, 
         k.keys.plain.resize(size_t(row) + 1, false);
         k.has.resize(size_t(row) + 1, false);
     }
-    if (!k.has[size_t(row)] && k.covered >= 0)
-        ++k.covered;
     setPrefix(k, size_t(row), base, cell);
 }
 
 void FillKeys::setPrefix(Key& k, size_t row, const char* base, const CellText& cell)
 {
     const char* p = base + cell.offset;
-    const qsizetype n = cell.length;
+    quint64 prefix = 0, next = 0;
+    const bool plain = plainKeys(p, cell.length, &prefix, &next);
+    k.keys.prefix[row] = plain ? prefix : prefixKey(p, cell.length);
+    k.keys.next[row] = next;
+    k.keys.plain[row] = plain;
     k.has[row] = true;
-    // Plain ASCII text (most of it) gives both keys in one pass over its first fifteen bytes.
-    if (!startsLikeNumber(p, n)) {
-        quint64 prefix = quint64(1) << 63, next = 0;
-        bool plain = true;
-        for (qsizetype i = 0; i < 15 && plain; ++i) {
-            const char c = i < n ? p[i] : '\0';
-            plain = uchar(c) < 0x80;
-            if (i < 7)
-                prefix |= quint64(uchar(asciiUpper(c))) << (48 - 8 * i);
-            else
-                next = (next << 8) | uchar(asciiUpper(c));
-        }
-        if (plain) {
-            k.keys.prefix[row] = prefix;
-            k.keys.next[row] = next;
-            k.keys.plain[row] = true;
-            return;
-        }
-    }
-    k.keys.prefix[row] = prefixKey(p, n);
-    k.keys.next[row] = 0;
-    k.keys.plain[row] = false;
 }
 
 void FillKeys::truncate(int count)
 {
     for (Key& k : m_keys) {
-        k.covered = -1;
         if (k.keys.ids.size() > size_t(count))
             k.keys.ids.resize(size_t(count));
         if (k.keys.prefix.size() > size_t(count)) {
@@ -603,7 +579,7 @@ std::vector<Prepared> FillKeys::finish(const std::vector<int>& columns, int rows
             continue;
         }
         // Cells never written (a row the fill left empty) get their keys now.
-        for (int r = 0; r < rows && k.covered != rows; ++r) {
+        for (int r = 0; r < rows; ++r) {
             const bool missing = k.numbered ? (size_t(r) >= k.keys.ids.size() || k.keys.ids[size_t(r)] == kNone)
                                             : (size_t(r) >= k.has.size() || !k.has[size_t(r)]);
             if (!missing)

@@ -95,7 +95,6 @@ private:
         bool off = false;       // not gathered: an earlier key column ends the leading key
         qsizetype limit = 0;    // more distinct texts than this, and prefixes take over
         quint32 last = kNone;   // the distinct text recorded last
-        int covered = 0;        // rows that have their key (-1: not counted)
         std::vector<quint32> table;   // open addressing: distinct number + 1
         std::vector<bool> has;        // prefix written, per stored row
         Prepared keys;
