@@ -23,8 +23,16 @@ int prepare(const QCommandLineParser& p)
         fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
-    if (p.isSet(QStringLiteral("connection")))
+    if (p.isSet(QStringLiteral("connection"))) {
         connection = p.value(QStringLiteral("connection"));
+        if (!ConnectionOptions::parse(connection).password.isEmpty())
+            fprintf(stderr, "Warning: a password on the command line can be read by every user of this machine; "
+                            "use --connection-file or QELREFDESK_CONNECTION instead.\n");
+    }
+    if (const QString invalid = ConnectionOptions::parse(connection).invalid; !connection.isEmpty() && !invalid.isEmpty()) {
+        fprintf(stderr, "%s\n", qPrintable(invalid));
+        return 2;
+    }
     Connection db;
     const bool open = connection.isEmpty() ? PrivateServer().connect(db, QStringLiteral("qelrefdesk"), QStringLiteral("utf8mb4"), &error)
                                            : db.open(connection);

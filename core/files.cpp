@@ -1,5 +1,6 @@
 #include "core/files.h"
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -81,12 +82,38 @@ bool CreatedFile::remove()
 
 bool appendToFile(const QString& path, const QByteArray& bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    // Without blocking: a FIFO planted at the name would otherwise hold the open until someone
+    // reads it. Whatever stands there must be a plain file of this user's.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0)
         return false;
-    const bool ok = writeAll(fd, bytes);
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+    if (ok) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        ok = writeAll(fd, bytes);
+    }
     ::close(fd);
     return ok;
+}
+
+bool othersCanChange(const QString& folder)
+{
+    // Every folder from this one up to the root: one that another user could write to (and
+    // that is not sticky, or not owned by this user or root) lets them swap what lies below.
+    QString dir = QFileInfo(folder).absoluteFilePath();
+    for (;;) {
+        struct stat st {};
+        if (::lstat(QFile::encodeName(dir).constData(), &st) != 0)
+            return true;
+        const bool owned = st.st_uid == ::geteuid() || st.st_uid == 0;
+        const bool writable = st.st_mode & (S_IWGRP | S_IWOTH);
+        if (!owned || (writable && !(st.st_mode & S_ISVTX)) || S_ISLNK(st.st_mode))
+            return true;
+        if (dir == u"/" || dir.isEmpty())
+            return false;
+        dir = QFileInfo(dir).path();
+    }
 }
 
 } // namespace qel

@@ -29,7 +29,13 @@ private:
     quint64 m_device = 0, m_inode = 0;
 };
 
-// Appends bytes to the file at path, creating it when missing; a link at path is not followed.
+// Appends bytes to the file at path, creating it when missing; a link at path is not followed,
+// and anything but a plain file of this user's (a FIFO, a device, another user's file) is left
+// alone without waiting.
 bool appendToFile(const QString& path, const QByteArray& bytes);
+
+// Whether another user could replace what lies in folder: it, or a folder above it, is writable
+// by others (and not sticky) or belongs to someone else; a link on the way counts as such.
+bool othersCanChange(const QString& folder);
 
 } // namespace qel

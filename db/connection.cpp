@@ -2,8 +2,11 @@
 #include "db/recordset.h"
 #include "db/charsets.h"
 #include <mysql.h>
+#include <mysql/plugin_auth.h>
 #include <errmsg.h>
+#include <ma_pvio.h>
 #include <QFile>
+#include <mutex>
 #include <QStringList>
 #include <cstring>
 #include <sys/stat.h>
@@ -12,25 +15,114 @@
 namespace qel {
 
 namespace {
-constexpr int kRefused = 2000;   // CR_UNKNOWN_ERROR, as the library reports a refused file
-} // namespace
+constexpr int kRefused = dberr::kUnknown;   // as the library reports a refused file
 
-bool Connection::isLost(int n)
+// The client library refuses a server without TLS only when it also checks the certificate;
+// with SslMode=Required it would log in in clear text. This authentication step runs after the
+// server's greeting and before the first packet of the client: it refuses a server that does
+// not offer TLS, so that neither the user name nor anything of the password leaves. Where the
+// server offers TLS, its first packet starts TLS and then says who logs in; the server answers
+// with the authentication its account needs, which the library runs over TLS.
+thread_local bool t_refusedPlain = false;
+const char* const kTlsGuard = "qelrefdesk_tls_guard";
+
+int tlsGuard(MYSQL_PLUGIN_VIO* vio, MYSQL* mysql)
 {
-    // A TLS connection that the server closed reports the broken TLS stream instead.
-    return n == CR_SERVER_GONE_ERROR || n == CR_SERVER_LOST || n == 2055 /* lost, extended */ || n == 1927 /* killed */
-           || n == 4031 /* idle timeout */ || n == CR_SSL_CONNECTION_ERROR;
+    if (!(mysql->server_capabilities & CLIENT_SSL)) {
+        t_refusedPlain = true;
+        return CR_ERROR;
+    }
+    return vio->write_packet(vio, nullptr, 0) || !mysql_get_ssl_cipher(mysql) ? CR_ERROR : CR_OK;
 }
+
+// The library's authentication plugin, as its client_plugin.h lays it out (that header needs
+// another that the -dev package leaves out).
+struct AuthPlugin {
+    int type;
+    unsigned int interfaceVersion;
+    const char* name;
+    const char* author;
+    const char* desc;
+    unsigned int version[3];
+    const char* license;
+    void* mysqlApi;
+    int (*init)(char*, size_t, int, va_list);
+    int (*deinit)();
+    int (*options)(const char*, const void*);
+    int (*authenticateUser)(MYSQL_PLUGIN_VIO*, MYSQL*);
+};
+constexpr int kAuthenticationPlugin = 2, kAuthenticationInterface = 0x0100;
+
+AuthPlugin g_tlsGuard = {
+    kAuthenticationPlugin, kAuthenticationInterface, kTlsGuard, "QELRefDesk",
+    "Refuses a server that offers no TLS before anything is sent", {1, 0, 0}, "Proprietary", nullptr, nullptr, nullptr,
+    nullptr, &tlsGuard};
+
+bool registerTlsGuard(MYSQL* m)
+{
+    static std::once_flag once;
+    static bool registered = false;
+    std::call_once(once, [m] {
+        registered = mysql_client_register_plugin(m, reinterpret_cast<st_mysql_client_plugin*>(&g_tlsGuard)) != nullptr;
+    });
+    return registered;
+}
+
+// "VerifyFull", "verify-full", "VERIFY_FULL": one name, whatever the case and separators.
+QString folded(const QString& s)
+{
+    QString f = s.trimmed().toLower();
+    f.remove(u'-');
+    f.remove(u'_');
+    return f;
+}
+
+bool parseTls(const QString& value, ConnectionOptions::Tls* tls)
+{
+    const QString m = folded(value);
+    if (m == u"required" || m == u"require")
+        *tls = ConnectionOptions::Tls::Required;
+    else if (m == u"verifyfull" || m == u"verifyidentity")
+        *tls = ConnectionOptions::Tls::VerifyFull;
+    else if (m == u"none" || m == u"disabled" || m == u"preferred")
+        *tls = ConnectionOptions::Tls::Default;
+    else
+        return false;
+    return true;
+}
+
+bool parseSeconds(const QString& value, unsigned* seconds)
+{
+    bool ok = false;
+    const unsigned n = value.toUInt(&ok);
+    if (ok && n > 0)
+        *seconds = n;
+    return ok && n > 0;
+}
+
+// The character set names of the server and of the client library for one set.
+bool sameCharset(QByteArray a, QByteArray b)
+{
+    for (QByteArray* s : {&a, &b})
+        if (*s == "utf8")
+            *s = "utf8mb3";
+    return a == b;
+}
+} // namespace
 
 ConnectionOptions ConnectionOptions::parse(const QString& connectionString)
 {
     ConnectionOptions o;
+    const auto refuse = [&o](const QString& why) {
+        if (o.invalid.isEmpty())
+            o.invalid = why;
+    };
     for (const QString& part : connectionString.split(u';', Qt::SkipEmptyParts)) {
-        const int eq = part.indexOf(u'=');
-        if (eq < 0)
+        if (part.trimmed().isEmpty())
             continue;
-        const QString key = part.left(eq).trimmed().toLower();
-        const QString val = part.mid(eq + 1).trimmed();
+        const int eq = part.indexOf(u'=');
+        const QString key = folded(eq < 0 ? part : part.left(eq));
+        const QString val = eq < 0 ? QString() : part.mid(eq + 1).trimmed();
         if (key == u"server" || key == u"host") o.host = val;
         else if (key == u"port") o.port = val.toUInt();
         else if (key == u"socket") o.socket = val;
@@ -41,8 +133,14 @@ ConnectionOptions ConnectionOptions::parse(const QString& connectionString)
         else if (key == u"sslcert") o.sslCert = val;
         else if (key == u"sslkey") o.sslKey = val;
         else if (key == u"sslmode") {
-            const QString m = val.toLower();
-            o.tls = m == u"required" ? Tls::Required : m == u"verifyfull" ? Tls::VerifyFull : Tls::Default;
+            if (!parseTls(val, &o.tls))
+                refuse(QStringLiteral("SslMode=%1 is not a TLS mode; write SslMode=Required or SslMode=VerifyFull").arg(val.left(40)));
+        } else if (key == u"readtimeout" || key == u"writetimeout" || key == u"loadtimeout") {
+            unsigned* t = key == u"readtimeout" ? &o.readTimeout : key == u"writetimeout" ? &o.writeTimeout : &o.loadTimeout;
+            if (!parseSeconds(val, t))
+                refuse(QStringLiteral("%1 must be a number of seconds").arg(part.left(eq).trimmed()));
+        } else {
+            refuse(QStringLiteral("The connection string has an unknown key \"%1\"").arg(part.left(eq < 0 ? 40 : eq).trimmed().left(40)));
         }
     }
     return o;
@@ -129,7 +227,7 @@ void Connection::takeError()
     m_error.description = QString::fromUtf8(mysql_error(m_mysql));
     m_error.source = QString::fromLatin1(kDriverSource);
     if (m_error.number == 0)
-        m_error.number = 2000;   // the library failed without a server error number
+        m_error.number = dberr::kUnknown;   // the library failed without a server error number
 }
 
 bool Connection::open(const QString& connectionString) { return open(ConnectionOptions::parse(connectionString)); }
@@ -138,6 +236,10 @@ bool Connection::open(const ConnectionOptions& options)
 {
     close();
     m_options = options;
+    if (!options.invalid.isEmpty()) {
+        m_error = {dberr::kUnknown, options.invalid, QString::fromLatin1(kDriverSource)};
+        return false;
+    }
     return connectNow();
 }
 
@@ -146,13 +248,17 @@ bool Connection::connectNow()
     close();
     MYSQL* m = mysql_init(nullptr);
     if (!m) {
-        m_error = {2008, QStringLiteral("Out of memory"), QString::fromLatin1(kDriverSource)};
+        m_error = {dberr::kOutOfMemory, QStringLiteral("Out of memory"), QString::fromLatin1(kDriverSource)};
         return false;
     }
     const ConnectionOptions& o = m_options;
     mysql_options(m, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     const unsigned timeout = 10;
     mysql_options(m, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+    // A server that stops answering (stopped, or the network gone without a reset) fails the
+    // statement after this long instead of holding the window.
+    mysql_options(m, MYSQL_OPT_READ_TIMEOUT, &o.readTimeout);
+    mysql_options(m, MYSQL_OPT_WRITE_TIMEOUT, &o.writeTimeout);
     // The component's own loads are the only files this client sends (InfileHandler).
     const unsigned localInfile = 1;
     mysql_options(m, MYSQL_OPT_LOCAL_INFILE, &localInfile);
@@ -169,12 +275,30 @@ bool Connection::connectNow()
         const my_bool on = 1, verify = o.tls == ConnectionOptions::Tls::VerifyFull;
         mysql_options(m, MYSQL_OPT_SSL_ENFORCE, &on);
         mysql_options(m, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+        if (!registerTlsGuard(m)) {
+            m_error = {dberr::kTlsFailed, QStringLiteral("TLS cannot be enforced: %1").arg(QString::fromUtf8(mysql_error(m))),
+                       QString::fromLatin1(kDriverSource)};
+            mysql_close(m);
+            return false;
+        }
+        mysql_options(m, MYSQL_DEFAULT_AUTH, kTlsGuard);
     }
+    return connectTo(m);
+}
+
+bool Connection::connectTo(MYSQL* m)
+{
+    const ConnectionOptions& o = m_options;
     const QByteArray h = o.host.toUtf8(), s = o.socket.toLocal8Bit(), u = o.user.toUtf8(), p = o.password.toUtf8(),
                      d = o.database.toUtf8();
+    t_refusedPlain = false;
     if (!mysql_real_connect(m, h.isEmpty() ? nullptr : h.constData(), u.isEmpty() ? nullptr : u.constData(), p.constData(),
                             d.isEmpty() ? nullptr : d.constData(), o.port, s.isEmpty() ? nullptr : s.constData(), 0)) {
         m_error = {int(mysql_errno(m)), QString::fromUtf8(mysql_error(m)), QString::fromLatin1(kDriverSource)};
+        if (t_refusedPlain)
+            m_error = {dberr::kTlsFailed,
+                       QStringLiteral("The server offers no TLS, and the connection string requires it (SslMode); nothing was sent"),
+                       QString::fromLatin1(kDriverSource)};
         mysql_close(m);
         return false;
     }
@@ -182,8 +306,58 @@ bool Connection::connectNow()
     // Values are escaped with backslashes, which is right only while backslash escapes are on.
     const char* mode = "SET SESSION sql_mode = REPLACE(@@SESSION.sql_mode, 'NO_BACKSLASH_ESCAPES', '')";
     mysql_real_query(m, mode, qstrlen(mode));
+    // The server may have set another character set for statements (init_connect): set ours
+    // on both sides, so that escaping follows what the server reads.
+    if (charsetDrifted() && !agreeCharset("utf8mb4")) {
+        const DbError e = m_error;
+        close();
+        m_error = e;
+        return false;
+    }
     m_error = {};
     return true;
+}
+
+bool Connection::charsetDrifted()
+{
+    const char* q = "Select @@character_set_client";
+    MYSQL_RES* r = mysql_real_query(m_mysql, q, qstrlen(q)) == 0 ? mysql_store_result(m_mysql) : nullptr;
+    MYSQL_ROW row = r ? mysql_fetch_row(r) : nullptr;
+    const QByteArray server = row && row[0] ? QByteArray(row[0]) : QByteArray();
+    if (r)
+        mysql_free_result(r);
+    if (server.isEmpty()) {
+        takeError();
+        return true;
+    }
+    m_serverCharset = server;
+    return !sameCharset(server, mysql_character_set_name(m_mysql));
+}
+
+bool Connection::agreeCharset(const QByteArray& charset)
+{
+    if (mysql_set_character_set(m_mysql, charset.constData()) != 0) {
+        takeError();
+        return false;
+    }
+    if (charsetDrifted() || !CharsetCodec(charset).isValid()) {
+        m_error = {dberr::kCharsetUnknown,
+                   QStringLiteral("The server reads statements in %1 where the client writes %2; the connection is refused, "
+                                  "since values could not be quoted safely")
+                       .arg(QString::fromLatin1(m_serverCharset), QString::fromLatin1(charset)),
+                   QString::fromLatin1(kDriverSource)};
+        return false;
+    }
+    return true;
+}
+
+void Connection::setReadTimeout(unsigned seconds)
+{
+    // Takes effect at once: the library reads the option for TLS reads and its socket layer
+    // keeps its own copy.
+    mysql_options(m_mysql, MYSQL_OPT_READ_TIMEOUT, &seconds);
+    if (MARIADB_PVIO* pvio = m_mysql->net.pvio; pvio && pvio->methods && pvio->methods->set_timeout)
+        pvio->methods->set_timeout(pvio, PVIO_READ_TIMEOUT, int(seconds));
 }
 
 void Connection::freeForStatement()
@@ -269,7 +443,7 @@ bool Connection::query(const Sql& sql)
     }
     if (m_mysql && send(sql))
         return true;
-    if (m_mysql && !isLost(m_error.number))
+    if (m_mysql && !dberr::isLost(m_error.number))
         return false;
     const QByteArray charset = characterSet();
     const DbError lost = m_mysql ? m_error : DbError{CR_SERVER_GONE_ERROR, QStringLiteral("Connection is not open"), {}};
@@ -279,9 +453,31 @@ bool Connection::query(const Sql& sql)
                    QString::fromLatin1(kDriverSource)};
         return false;
     }
-    if (charset != characterSet())
-        mysql_set_character_set(m_mysql, charset.constData());
+    if (charset != characterSet() && !agreeCharset(charset)) {
+        const DbError e = m_error;
+        close();
+        m_error = e;
+        return false;
+    }
     return send(sql);
+}
+
+bool Connection::Execute(const QString& sql)
+{
+    const bool ok = Execute(Sql(sql));
+    // The host may have changed the character set (SET NAMES, SET CHARACTER SET): follow the
+    // server, or give up the connection when its set is one the client cannot write.
+    if (m_mysql && charsetDrifted()) {
+        const DbError e = m_error;
+        if (!agreeCharset(m_serverCharset)) {
+            const DbError why = m_error;
+            close();
+            m_error = why;
+            return false;
+        }
+        m_error = e;
+    }
+    return ok;
 }
 
 bool Connection::Execute(const Sql& sql, const QByteArray& clientCharset)
@@ -326,7 +522,12 @@ bool Connection::loadLocal(const Sql& statement, const QString& fileName, const 
     m_infileArmed = true;
     m_infileName = fileName;
     m_infileBytes = bytes;
+    // The server answers a load when it has stored every row: that may take longer than a search.
+    if (m_mysql)
+        setReadTimeout(m_options.loadTimeout);
     const bool ok = Execute(statement, clientCharset);
+    if (m_mysql)
+        setReadTimeout(m_options.readTimeout);
     m_infileArmed = false;
     m_infileName.clear();
     m_infileBytes.clear();

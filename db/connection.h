@@ -17,12 +17,18 @@ class Recordset;
 //   SslMode=Required     encrypt, and refuse a server that cannot (the password never goes in clear)
 //   SslMode=VerifyFull   the same, and the server's certificate must be signed by SslCa and name the host
 //   SslCa, SslCert, SslKey  file names of the CA certificate and of a client certificate and key
+//   ReadTimeout, WriteTimeout  seconds a statement may wait for the server (default 30)
+//   LoadTimeout  seconds a bulk load may wait for the server (default 600)
+// Key names and SslMode values are read without regard to case ("verify-full" and "verify_full"
+// too). An unknown key or SslMode value makes the string invalid: a connection with it is refused.
 struct QELREFDESK_EXPORT ConnectionOptions {
     enum class Tls { Default, Required, VerifyFull };
     QString host, socket, user, password, database;
     unsigned port = 0;
     Tls tls = Tls::Default;
     QString sslCa, sslCert, sslKey;
+    unsigned readTimeout = 30, writeTimeout = 30, loadTimeout = 600;
+    QString invalid;   // why the string cannot be used; empty when it can
 
     static ConnectionOptions parse(const QString& connectionString);
     // A connection string kept in a file: it must belong to the user and be readable by nobody
@@ -34,8 +40,9 @@ struct QELREFDESK_EXPORT ConnectionOptions {
 // connection itself; the host (or the demo host) opens one and hands it over.
 //
 // Statements go to the server in the connection's character set, whatever a SET NAMES last
-// made it; their values are escaped by that character set's rules. A statement that finds the
-// connection lost reconnects once and runs again.
+// made it; their values are escaped by that character set's rules, which are checked against
+// the server's own after connecting and after the host's statements. A statement that finds the
+// connection lost, or that waited longer than the read timeout, reconnects once and runs again.
 class QELREFDESK_EXPORT Connection : public QObject {
     Q_OBJECT
 public:
@@ -51,7 +58,9 @@ public:
     // (and its values read by the server) in that character set, and the session's own is
     // restored afterwards.
     bool Execute(const Sql& sql, const QByteArray& clientCharset = {});
-    Q_INVOKABLE bool Execute(const QString& sql) { return Execute(Sql(sql)); }
+    // The host's own statement, as it wrote it. A SET NAMES in it is followed: values are
+    // escaped for the character set the server then reads.
+    Q_INVOKABLE bool Execute(const QString& sql);
 
     // A "load data local infile" statement whose file the server asks this client for: the
     // client answers with bytes when the server asks for exactly fileName, and refuses any other
@@ -82,11 +91,15 @@ public:
     // lastError set) when a value holds a character that character set cannot write.
     bool render(const Sql& sql, QByteArray* out);
     void takeError();
-    // Error numbers that mean the connection to the server is gone.
-    static bool isLost(int errorNumber);
-
 private:
     bool connectNow();
+    bool connectTo(st_mysql* m);
+    // Sets the character set on the server and in the client library alike, and checks that the
+    // server took it: values are escaped by the rules of the set that the server then reads.
+    bool agreeCharset(const QByteArray& charset);
+    // The server's character set for statements, when the client library believes another.
+    bool charsetDrifted();
+    void setReadTimeout(unsigned seconds);
     bool send(const Sql& sql);
     // A streamed recordset still reading from the server reads the rest of its rows now.
     void freeForStatement();
@@ -104,6 +117,7 @@ private:
     QList<DbError> m_warnings;
     qint64 m_affected = -1;
     Recordset* m_streaming = nullptr;
+    QByteArray m_serverCharset;   // the server's character_set_client, as last read
 };
 
 

@@ -31,8 +31,9 @@ bool Recordset::open(const Sql& source, Connection* db, CommandType type, Cursor
     close();
     m_error = {};
     m_readFailed = false;
-    if (!db || !db->handle()) {
-        m_error = {3709, QStringLiteral("The connection cannot be used to perform this operation. It is either closed or invalid in this context."),
+    // A connection that was lost is connected again by the query itself.
+    if (!db) {
+        m_error = {dberr::kNoConnection, QStringLiteral("The connection cannot be used to perform this operation. It is either closed or invalid in this context."),
                    QString::fromLatin1(kDriverSource)};
         return false;
     }
@@ -47,7 +48,7 @@ bool Recordset::open(const Sql& source, Connection* db, CommandType type, Cursor
             db->takeError();
             m_error = db->lastError();
         } else {
-            m_error = {3704, QStringLiteral("Operation is not allowed when the object is closed."), QString::fromLatin1(kDriverSource)};
+            m_error = {dberr::kClosed, QStringLiteral("Operation is not allowed when the object is closed."), QString::fromLatin1(kDriverSource)};
         }
         return false;
     }

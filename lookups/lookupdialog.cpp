@@ -494,14 +494,14 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append, 
 
 void LookupDialog::searchFailed(const char* procedure, const DbError& e)
 {
+    // A search text with characters that the table's character set cannot hold matches no row:
+    // the answer is an empty list, not an error.
+    if (dberr::isUnrepresentable(e.number))
+        return;
     logFailure(procedure, e);
-    // Failures the user can do something about are said, besides being logged.
-    if (Connection::isLost(e.number))
+    // A connection that could not be restored is said, besides being logged.
+    if (dberr::isLost(e.number))
         MessageService::inform(this, e.description);
-    else if (e.number == 1267 || e.number == 1270 || e.number == 1271 || e.number == 1366)
-        MessageService::inform(this, QStringLiteral("The search text holds characters that this database cannot compare with "
-                                                    "its data (it keeps its text in a narrower character set). Search without "
-                                                    "those characters."));
 }
 
 void LookupDialog::loadSrNo()

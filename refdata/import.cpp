@@ -39,6 +39,8 @@ struct Folder {
     bool documents = false;   // the host's document folder itself, the file by the resource's name
 };
 
+// A folder from which the server may read the component's file: the file must stay what the
+// component wrote until the server has read it, so no other user may be able to swap it.
 Folder chooseFolder(Connection* db, const QString& docPath)
 {
     if (!db || !db->serverOnThisMachine())
@@ -51,11 +53,11 @@ Folder chooseFolder(Connection* db, const QString& docPath)
     QString allowed = rs.value(1);
     while (allowed.size() > 1 && allowed.endsWith(u'/'))
         allowed.chop(1);
-    if ((allowed.isEmpty() || inside(docPath, allowed)) && exactName(docPath))
+    if ((allowed.isEmpty() || inside(docPath, allowed)) && exactName(docPath) && !othersCanChange(docPath))
         return {docPath, true};
     // The server's own load folder, when this process can put a file there.
     const QFileInfo folder(allowed);
-    if (!allowed.isEmpty() && exactName(allowed) && folder.isDir() && folder.isWritable())
+    if (!allowed.isEmpty() && exactName(allowed) && folder.isDir() && folder.isWritable() && !othersCanChange(allowed))
         return {allowed, false};
     return {};
 }

@@ -56,7 +56,7 @@ QString setupReferenceTable(Session* cls, const QString& module, const char* pro
         if (db)
             eh(db->Execute(sql), db->lastError());
         else
-            eh.fail(3709, QStringLiteral("The connection cannot be used to perform this operation."), QString::fromLatin1(kDriverSource));
+            eh.fail(dberr::kNoConnection, QStringLiteral("The connection cannot be used to perform this operation."), QString::fromLatin1(kDriverSource));
     };
     const QString resource = QString::fromLatin1(def.resource);
     QString name = QString::fromLatin1(def.name);

@@ -4,6 +4,8 @@
 #include "tests/epaysim.h"
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
+#include "db/recordset.h"
+#include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
@@ -41,6 +43,12 @@ public:
         QMutexLocker lock(&m_mutex);
         m_wanted = name;
     }
+    // From now on a Select gets no answer at all (a server stopped, or a network gone quiet).
+    void setSilent()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_silent = true;
+    }
     QList<QByteArray> received() const
     {
         QMutexLocker lock(&m_mutex);
@@ -56,17 +64,47 @@ protected:
         QObject::connect(&server, &QTcpServer::newConnection, [&server, this] {
             QTcpSocket* s = server.nextPendingConnection();
             QObject::connect(s, &QTcpSocket::readyRead, [this, s] { read(s); });
-            const quint32 caps = 0x000A828F;   // protocol 4.1, local files, plugin auth; no TLS
-            QByteArray hello = "\x0a" "5.5.5-10.11.0-FIXTURE\0" "\x01\0\0\0" "abcdefgh\0";
-            hello += char(caps & 0xff) + QByteArray(1, char(caps >> 8 & 0xff)) + "\x21\x02\0" + char(caps >> 16 & 0xff)
-                     + char(caps >> 24) + char(21) + QByteArray(10, '\0') + "ijklmnopqrst\0mysql_native_password\0";
-            send(s, 0, hello);
+            send(s, 0, greeting());
         });
         m_ready.release();
         exec();
     }
 
 private:
+    // The server's first packet (protocol 10), byte by byte: protocol 4.1, local files and
+    // plugin authentication; no TLS.
+    static QByteArray greeting()
+    {
+        const quint32 caps = 0x000A828F;
+        QByteArray g;
+        g.append(char(0x0a));
+        g.append("5.5.5-10.11.0-FIXTURE").append('\0');
+        g.append(4, '\0');                                     // connection id
+        g.append("abcdefgh").append('\0');                     // scramble, first part; filler
+        g.append(char(caps & 0xff)).append(char(caps >> 8 & 0xff));
+        g.append(char(0x21));                                   // utf8
+        g.append(char(0x02)).append('\0');                     // status: autocommit
+        g.append(char(caps >> 16 & 0xff)).append(char(caps >> 24 & 0xff));
+        g.append(char(21));                                     // scramble length
+        g.append(10, '\0');                                    // reserved
+        g.append("ijklmnopqrst").append('\0');                 // scramble, second part
+        g.append("mysql_native_password").append('\0');
+        return g;
+    }
+    static QByteArray lenenc(const QByteArray& s) { return char(s.size()) + s; }
+    // A result of one text column and one row.
+    static void sendValue(QTcpSocket* s, int seq, const QByteArray& name, const QByteArray& value)
+    {
+        const QByteArray eof("\xfe\0\0\x02\0", 5);
+        QByteArray column = lenenc("def") + lenenc({}) + lenenc({}) + lenenc({}) + lenenc(name) + lenenc({});
+        column.append(char(0x0c)).append(char(0x21)).append('\0').append(QByteArray("\x40\0\0\0", 4));
+        column.append(char(0xfd)).append(QByteArray(2, '\0')).append('\0').append(QByteArray(2, '\0'));
+        send(s, seq++, QByteArray(1, char(1)));
+        send(s, seq++, column);
+        send(s, seq++, eof);
+        send(s, seq++, lenenc(value));
+        send(s, seq, eof);
+    }
     static void send(QTcpSocket* s, int seq, const QByteArray& payload)
     {
         const int n = int(payload.size());
@@ -92,6 +130,10 @@ private:
             } else if (payload.startsWith('\x03') && payload.mid(1).toLower().startsWith("load data local")) {
                 m_loading = true;
                 send(s, seq + 1, '\xfb' + m_wanted);
+            } else if (payload.startsWith('\x03') && payload.contains("@@character_set_client")) {
+                sendValue(s, seq + 1, "@@character_set_client", "utf8mb4");
+            } else if (m_silent && payload.startsWith('\x03') && payload.mid(1).startsWith("Select")) {
+                // stopped: no answer, and the connection stays up
             } else {
                 send(s, seq + 1, ok);   // the login, and any other statement
             }
@@ -104,6 +146,7 @@ private:
     QList<QByteArray> m_received;
     QByteArray m_pending;
     bool m_loading = false;
+    bool m_silent = false;
 };
 
 // What a server on the other end (or anyone on the path of plain HTTP) could send.
@@ -206,22 +249,88 @@ private slots:
         QCOMPARE(hostile.received().mid(hostile.received().size() - 2), (QList<QByteArray>{data, QByteArray()}));
     }
 
-    void passwordNeverGoesWithoutTheRequiredTls()
+    void tlsRequiredMeansTlsOrNothing()
     {
         FakeMySqlServer plain;   // offers no TLS
-        Connection c;
-        QVERIFY(!c.open(QStringLiteral("Server=127.0.0.1;Port=%1;Uid=clerk;Pwd=s3cret;SslMode=Required;").arg(plain.port())));
-        QVERIFY2(c.lastError().number == 2026, qPrintable(c.lastError().description));
+        for (const char* mode : {"Required", "require", "REQUIRED", "verify-full", "VERIFY_FULL", "VerifyFull"}) {
+            Connection c;
+            QVERIFY(!c.open(QStringLiteral("Server=127.0.0.1;Port=%1;Uid=clerk;Pwd=s3cret;SslMode=%2;").arg(plain.port()).arg(mode)));
+            QVERIFY2(c.lastError().number == dberr::kTlsFailed, qPrintable(c.lastError().description));
+        }
         for (const QByteArray& sent : plain.received())   // no login: no name, no password
             QVERIFY(!sent.contains("clerk") && !sent.contains("s3cret"));
+        // A mode or key that means nothing is refused before anything is sent, never read as "no TLS".
+        const int before = int(plain.received().size());
+        for (const char* bad : {"SslMode=requierd;", "SslMode=;", "Sever=db.office.example;", "Port=%1;Timeout"}) {
+            Connection c;
+            QVERIFY(!c.open(QStringLiteral("Server=127.0.0.1;Port=%1;Uid=clerk;Pwd=s3cret;").arg(plain.port()) + QString::fromLatin1(bad)));
+            QVERIFY2(c.lastError().description.contains(QStringLiteral("SslMode")) || c.lastError().description.contains(QStringLiteral("unknown key")),
+                     qPrintable(c.lastError().description));
+        }
+        QCOMPARE(plain.received().size(), before);
         // The office server of the tests, with a CA that did not sign its certificate: refused too.
         if (tcpMode()) {
+            Connection c;
             freshDatabase(QStringLiteral("t_tls"));
             const QString conn = connectionString(QStringLiteral("t_tls"));
             QVERIFY2(c.open(conn), qPrintable(c.lastError().description));
             QVERIFY(!c.open(QString(conn).replace(QRegularExpression(QStringLiteral("SslCa=[^;]*")), QStringLiteral("SslCa=/etc/ssl/certs/ca-certificates.crt"))));
-            QCOMPARE(c.lastError().number, 2026);
+            QCOMPARE(c.lastError().number, int(dberr::kTlsFailed));
         }
+    }
+
+    void silentServerFailsInsteadOfHanging()
+    {
+        FakeMySqlServer quiet;
+        Connection c;
+        QVERIFY2(c.open(QStringLiteral("Server=127.0.0.1;Port=%1;Uid=clerk;Pwd=x;ReadTimeout=1;").arg(quiet.port())),
+                 qPrintable(c.lastError().description));
+        quiet.setSilent();
+        QElapsedTimer t;
+        t.start();
+        Recordset rs;
+        QVERIFY(!rs.open(Sql("Select City from T"), &c));
+        QVERIFY2(dberr::isLost(rs.lastError().number), qPrintable(rs.lastError().description));
+        QVERIFY2(t.elapsed() < 6000, qPrintable(QString::number(t.elapsed())));   // one wait, one reconnect, one more wait
+    }
+
+    // A real server without TLS whose init_connect reads statements as gbk for every account.
+    void realServerWithoutTlsAndAnotherCharset()
+    {
+        if (tcpMode())
+            QSKIP("the connection layer against a server of its own; once is enough");
+        QString error;
+        const QString conn = startPlainServer(&error);
+        QVERIFY2(!conn.isEmpty(), qPrintable(error));
+        const auto stop = qScopeGuard([] { plainServer().stop(); });
+        Connection c;
+        QVERIFY(!c.open(conn + QStringLiteral("SslMode=Required;")));
+        QCOMPARE(c.lastError().number, int(dberr::kTlsFailed));
+
+        Connection admin;
+        QVERIFY2(plainServer().connect(admin, QStringLiteral("t_gbk"), QStringLiteral("gbk"), &error), qPrintable(error));
+        QVERIFY(admin.Execute(QStringLiteral("Create Or Replace Table T (City Varchar(100)) character set gbk")));
+        QVERIFY(admin.Execute(QStringLiteral("Insert into T values ('SENTINEL')")));
+        QVERIFY2(c.open(conn + QStringLiteral("Database=t_gbk;")), qPrintable(c.lastError().description));
+        // Matches nothing however the server reads it: no row holds these values.
+        const auto rowsFor = [&c](const QString& value) {
+            Recordset rs;
+            if (!rs.open(Sql("Select City from T Where City='").value(value).code("'"), &c))
+                return dberr::isUnrepresentable(rs.lastError().number) ? 0 : -1;
+            return rs.recordCount();
+        };
+        const QStringList hostile{QString::fromUtf8("\u0FFF' or 1=1 -- "), QString::fromUtf8("\u0FC1' or 1=1 -- "),
+                                  QString::fromUtf8("\u0FFF\\' or 1=1 #")};
+        for (const QString& v : hostile)
+            QCOMPARE(rowsFor(v), 0);
+        // The host sets the character set itself; so does the server again after a reconnect.
+        QVERIFY(c.Execute(QStringLiteral("SET NAMES gbk")));
+        for (const QString& v : hostile)
+            QCOMPARE(rowsFor(v), 0);
+        c.close();
+        for (const QString& v : hostile)
+            QCOMPARE(rowsFor(v), 0);
+        QCOMPARE(rowsFor(QStringLiteral("SENTINEL")), 1);
     }
 
     void updateCheckEndsWithinItsLimits()

@@ -1,5 +1,7 @@
 #include "component/clsmain.h"
 #include "core/errlog.h"
+#include "core/files.h"
+#include "refdata/import.h"
 #include "core/settings.h"
 #include "db/connection.h"
 #include "refdata/resourcestore.h"
@@ -9,10 +11,13 @@
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
 #include "tests/usersim.h"
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTime>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 using namespace qel;
@@ -132,6 +137,33 @@ private slots:
         if (!tcpMode())   // a server that reads files from the document folder: the link went
             QVERIFY(!QFileInfo::exists(docs.filePath(QStringLiteral("STD1.dat"))));
         ResourceStore::setOverrideDir(QString());
+    }
+
+    void sharedFoldersGiveNothingAway()
+    {
+        // A FIFO planted as the log of a shared folder: the write is given up at once, not held
+        // until someone reads it.
+        QTemporaryDir shared(docsRoot() + QStringLiteral("/docs-XXXXXX"));
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 0777) == 0);
+        const QString fifo = shared.filePath(QStringLiteral("host.log"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!appendToFile(fifo, "line\n"));
+        QVERIFY(t.elapsed() < 1000);
+        // The server is never told to read a file from there: another user could swap it first.
+        QTemporaryDir res;
+        ResourceStore::setOverrideDir(res.path());
+        const auto restore = qScopeGuard([] { ResourceStore::setOverrideDir(QString()); });
+        writeResource(res.path(), QStringLiteral("STD"), record({"FIXTURE STATE", "FIXTURE CITY", "123"}, 1));
+        auto db = freshDatabase(QStringLiteral("t_attack_shared"));
+        QVERIFY(db->Execute(QStringLiteral("Create Table T (Sr Int, State Varchar(50), City Varchar(50), Code Varchar(10))")));
+        ClsMain cls;
+        cls.InitMe(shared.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
+        const ImportResult r = importResource(cls.session(), QStringLiteral("T"), 1, QStringLiteral("STD"));
+        QVERIFY2(r.loaded, qPrintable(r.error.description));
+        QVERIFY2(!r.file.startsWith(shared.path()), qPrintable(r.file));
+        QCOMPARE(scalar(*db, QStringLiteral("Select City from T")), QStringLiteral("FIXTURE CITY"));
     }
 
     void captchaNeverGoesToAGuessableName()

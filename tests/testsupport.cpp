@@ -101,17 +101,15 @@ PrivateServer& tcpServer()
     return s;
 }
 
-bool startTcpServer(QString* error)
+namespace {
+// Starts s on a free port of 127.0.0.1, with an account of that name and a fresh password that
+// has rights on the tests' databases only; the connection string of that account (no database).
+bool startOnFreePort(PrivateServer& s, const QString& user, const QString& require, QString* conn, QString* error)
 {
-    // A free port, TLS with the tests' CA, an account with a password and rights on the tests'
-    // databases only, and a load folder that does not exist: the server reads no file of ours.
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     const quint16 port = probe.serverPort();
     probe.close();
-    if (!makeCertificates(error))
-        return false;
-    PrivateServer& s = tcpServer();
     PrivateServer::Options o = s.options();
     o.networkArguments << QStringLiteral("--port=%1").arg(port);
     QDir().mkpath(o.loadDir);
@@ -123,20 +121,49 @@ bool startTcpServer(QString* error)
     Connection admin;
     if (!admin.open(s.connectionString()))
         return *error = admin.lastError().description, false;
-    for (const Sql& sql : {Sql("Drop User If Exists 'qeltest'@'127.0.0.1'"),
-                           Sql("Create User 'qeltest'@'127.0.0.1' Identified By '").value(password).code("' Require SSL"),
-                           Sql("Grant All Privileges On `t\\_%`.* To 'qeltest'@'127.0.0.1'"), Sql("Grant Reload On *.* To 'qeltest'@'127.0.0.1'")})
+    const QString account = QStringLiteral("'%1'@'127.0.0.1'").arg(user);
+    for (const Sql& sql : {Sql("Drop User If Exists ") + account,
+                           Sql("Create User ") + account + Sql(" Identified By '").value(password).code("' ") + require,
+                           Sql("Grant All Privileges On `t\\_%`.* To ") + account, Sql("Grant Reload On *.* To ") + account})
         if (!admin.Execute(sql))
             return *error = admin.lastError().description, false;
-    QFile conn(tcpConnectionFile());
-    if (!conn.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return *error = conn.errorString(), false;
-    conn.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    conn.write(QStringLiteral("Server=127.0.0.1;Port=%1;Uid=qeltest;Pwd=%2;SslMode=VerifyFull;SslCa=%3/ca.pem;\n")
-                   .arg(port)
-                   .arg(password, tlsDir())
-                   .toUtf8());
+    *conn = QStringLiteral("Server=127.0.0.1;Port=%1;Uid=%2;Pwd=%3;").arg(port).arg(user, password);
     return true;
+}
+} // namespace
+
+bool startTcpServer(QString* error)
+{
+    // TLS with the tests' CA, and a load folder that does not exist: the server reads no file of ours.
+    QString conn;
+    if (!makeCertificates(error) || !startOnFreePort(tcpServer(), QStringLiteral("qeltest"), QStringLiteral("Require SSL"), &conn, error))
+        return false;
+    QFile file(tcpConnectionFile());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return *error = file.errorString(), false;
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write((conn + QStringLiteral("SslMode=VerifyFull;SslCa=%1/ca.pem;\n").arg(tlsDir())).toUtf8());
+    return true;
+}
+
+PrivateServer& plainServer()
+{
+    static PrivateServer s([] {
+        PrivateServer::Options o;
+        o.dataDir = dataRoot() + QStringLiteral("-plain");
+        o.runDir = QStringLiteral("/tmp/qelrd-test-%1-plain").arg(qHash(o.dataDir) % 100000);
+        o.loadDir = dataRoot() + QStringLiteral("-plain-load");
+        o.networkArguments = {QStringLiteral("--bind-address=127.0.0.1"), QStringLiteral("--skip-name-resolve"),
+                              QStringLiteral("--local-infile=1"), QStringLiteral("--init-connect=SET NAMES gbk")};
+        return o;
+    }());
+    return s;
+}
+
+QString startPlainServer(QString* error)
+{
+    QString conn;
+    return startOnFreePort(plainServer(), QStringLiteral("qelplain"), QString(), &conn, error) ? conn : QString();
 }
 
 bool tcpMode() { return qgetenv("QELREFDESK_TEST_SERVER") == "tcp"; }

@@ -25,6 +25,11 @@ PrivateServer& server();
 PrivateServer& tcpServer();
 bool startTcpServer(QString* error);
 bool tcpMode();
+// A third server, started by the tests that need it and stopped by them: TCP on 127.0.0.1 without
+// TLS, whose init_connect sets the character set to gbk for every account but its own. Returns
+// the connection string of a password account on it (empty, and error set, when it did not start).
+PrivateServer& plainServer();
+QString startPlainServer(QString* error);
 // A database's connection string on the server of this run.
 QString connectionString(const QString& database);
 // The folder from which that server loads files; document folders made below it
