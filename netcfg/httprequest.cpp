@@ -60,6 +60,79 @@ void HttpRequest::Open(const QString& method, const QString& url, bool)
     m_method = method.toUpper();
     m_url = url;
     m_headers.clear();
+    m_keys.clear();
+}
+
+void HttpRequest::setSearchKeys(const QList<QByteArray>& keys, qsizetype excerptBytes)
+{
+    m_keys.clear();
+    for (const QByteArray& k : keys)
+        m_keys.append({k.toLower()});
+    m_excerptBytes = excerptBytes;
+}
+
+QByteArray HttpRequest::ResponseBody() const
+{
+    if (!m_overflow)
+        return m_body;
+    QByteArray all = m_body;
+    for (const Key& k : m_keys)
+        all += '\n' + k.excerpt;
+    return all;
+}
+
+void HttpRequest::take(QByteArray chunk)
+{
+    if (m_done)
+        return;
+    if (!m_overflow) {
+        if (m_body.size() + chunk.size() <= m_maxBytes) {
+            m_body += chunk;
+            return;
+        }
+        if (m_keys.isEmpty())
+            return fail(QStringLiteral("The answer is larger than %1 bytes").arg(m_maxBytes));
+        const qsizetype room = m_maxBytes - m_body.size();
+        m_body += chunk.left(room);
+        chunk.remove(0, room);
+        m_overflow = true;
+        const QByteArray lower = m_body.toLower();
+        for (Key& k : m_keys)
+            k.found = lower.contains(k.text);
+        m_carry = m_body.right(m_excerptBytes);
+    }
+    excerpt(chunk);
+}
+
+void HttpRequest::excerpt(const QByteArray& chunk)
+{
+    // Keys found earlier take what follows them; then the new piece is searched, together with
+    // the end of the previous one.
+    qsizetype longest = 0;
+    for (Key& k : m_keys) {
+        const qsizetype n = std::min(k.left, chunk.size());
+        k.excerpt += chunk.left(n);
+        k.left -= n;
+        longest = std::max(longest, k.text.size());
+    }
+    const QByteArray text = m_carry.right(longest) + chunk, lower = text.toLower();
+    bool complete = true;
+    for (Key& k : m_keys) {
+        if (!k.found) {
+            if (const qsizetype at = lower.indexOf(k.text); at >= 0) {
+                k.found = true;
+                k.excerpt = text.mid(at, m_excerptBytes);
+                k.left = m_excerptBytes - k.excerpt.size();
+            }
+        }
+        complete = complete && k.found && k.left == 0;
+    }
+    m_carry = text.right(longest);
+    if (complete) {
+        // Everything the page is searched for is in hand: the rest is not read.
+        m_done = true;
+        Abort();
+    }
 }
 
 void HttpRequest::SetRequestHeader(const QString& name, const QString& value)
@@ -75,6 +148,10 @@ bool HttpRequest::Send(const QByteArray& body)
     m_done = false;
     m_failed = false;
     m_error.clear();
+    m_overflow = false;
+    m_carry.clear();
+    for (Key& k : m_keys)
+        k = Key{k.text};
     const QUrl url(m_url);
     if (m_method.isEmpty() || !url.isValid() || !(url.scheme() == u"http" || url.scheme() == u"https")) {
         m_done = m_failed = true;
@@ -97,8 +174,15 @@ bool HttpRequest::Send(const QByteArray& body)
     m_nam.setProxy(proxyFor(url));
     m_reply = m_nam.sendCustomRequest(req, m_method.toLatin1(), body);
     connect(m_reply, &QNetworkReply::finished, this, &HttpRequest::finished);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
-        if (received > m_maxBytes || total > m_maxBytes)
+    connect(m_reply, &QNetworkReply::readyRead, this, [this] {
+        if (!m_reply)
+            return;
+        if (m_contentType.isEmpty())
+            m_contentType = m_reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+        take(m_reply->readAll());
+    });
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64, qint64 total) {
+        if (total > m_maxBytes && m_keys.isEmpty())
             fail(QStringLiteral("The answer is larger than %1 bytes").arg(m_maxBytes));
     });
     m_deadline->start(m_timeoutMs);
@@ -121,7 +205,9 @@ void HttpRequest::finished()
     auto* r = qobject_cast<QNetworkReply*>(sender());
     if (!r || r != m_reply)
         return;
-    m_body = r->readAll();
+    take(r->readAll());
+    if (m_done)   // failed as too large, or ended when every key had been found
+        return;
     m_contentType = r->header(QNetworkRequest::ContentTypeHeader).toByteArray();
     // Only a request that got no answer from the server has failed; an answer with an error
     // status is still an answer, and its page decides.
@@ -161,6 +247,7 @@ void HttpRequest::waitForCompletion()
 
 QString HttpRequest::ResponseText() const
 {
+    const QByteArray body = ResponseBody();
     // The charset the server names, else UTF-8 when the bytes are valid UTF-8, else Latin-1.
     const int at = m_contentType.toLower().indexOf("charset=");
     if (at >= 0) {
@@ -169,11 +256,11 @@ QString HttpRequest::ResponseText() const
         cs.replace('"', "");
         QStringDecoder dec(cs.constData());
         if (dec.isValid())
-            return dec.decode(m_body);
+            return dec.decode(body);
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString s = utf8.decode(m_body);
-    return utf8.hasError() ? QString::fromLatin1(m_body) : s;
+    const QString s = utf8.decode(body);
+    return utf8.hasError() ? QString::fromLatin1(body) : s;
 }
 
 void HttpRequest::Abort()

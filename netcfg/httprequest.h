@@ -21,7 +21,8 @@ namespace qel {
 // the connection failed (then failed() is true and the texts are empty). A request whose answer
 // is not complete within its time limit fails the same way (a server that sends a byte now and
 // then included), and so does an answer larger than its size limit: no wait goes on for ever and
-// no answer fills the memory.
+// no answer fills the memory. A request that names search keys is the exception: its answer is
+// still an answer past the size limit (see setSearchKeys).
 class HttpRequest : public QObject {
     Q_OBJECT
 public:
@@ -42,7 +43,7 @@ public:
     // timeout bounds the wait.
     void waitForCompletion();
     Q_INVOKABLE QString ResponseText() const;
-    Q_INVOKABLE QByteArray ResponseBody() const { return m_body; }
+    Q_INVOKABLE QByteArray ResponseBody() const;
     Q_INVOKABLE void Abort();
 
     bool failed() const { return m_failed; }
@@ -50,6 +51,12 @@ public:
     // The time a request may take from its sending to the end of the answer.
     void setTransferTimeout(int ms) { m_timeoutMs = ms; }
     void setMaxResponseBytes(qint64 bytes) { m_maxBytes = bytes; }
+    // For the request about to be sent (Open forgets them): the texts its page is searched for,
+    // compared without regard to case. Past the size limit the page is read on, and of the rest
+    // only the first place of each key is kept, with the bytes after it (excerptBytes in all);
+    // reading stops once every key has been found. The body is then the page's first part
+    // followed by those excerpts, so the searches find in it what they would in the whole page.
+    void setSearchKeys(const QList<QByteArray>& keys, qsizetype excerptBytes = 64 * 1024);
     void setUserAgent(const QString& ua) { m_userAgent = ua; }
     // Ask the server for a fresh copy, bypassing every cache on the way.
     void setNoCache(bool on) { m_noCache = on; }
@@ -60,6 +67,8 @@ public:
 
 private:
     void finished();
+    void take(QByteArray chunk);
+    void excerpt(const QByteArray& chunk);
     void fail(const QString& why);
     QNetworkProxy proxyFor(const QUrl& url) const;
 
@@ -80,6 +89,17 @@ private:
     QTimer* m_deadline;
     QString m_userAgent;
     bool m_noCache = false;
+    // The search keys' state for a page past the size limit.
+    struct Key {
+        QByteArray text;      // in lower case
+        bool found = false;
+        qsizetype left = 0;   // bytes still to keep after it
+        QByteArray excerpt;
+    };
+    QList<Key> m_keys;
+    qsizetype m_excerptBytes = 0;
+    bool m_overflow = false;
+    QByteArray m_carry;   // the end of what was read, for a key split between two pieces
 };
 
 } // namespace qel

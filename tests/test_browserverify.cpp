@@ -236,6 +236,31 @@ private slots:
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Cancelled by User."));
         QVERIFY2(sinceCancel.elapsed() < 1000, qPrintable(QString::number(sinceCancel.elapsed())));
     }
+
+    void cancelWhileTheDriverStarts()
+    {
+        // A driver that takes its time to answer (a busy machine): Cancel ends the start at once.
+        QTemporaryDir bin;
+        const QString driver = bin.filePath(QStringLiteral("slowdriver"));
+        QFile f(driver);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nexec sleep 30\n");
+        f.close();
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        configure(QStringLiteral("ChromeDriver=%1\nChromium=/bin/true\n").arg(driver));
+        QElapsedTimer sinceCancel;
+        ScriptedUser user;
+        user.when([] { return shownWindow(QStringLiteral("frmPANTAN")) != nullptr; },
+                  [&] {
+                      QTimer::singleShot(100, [&] {
+                          sinceCancel.start();
+                          click(QStringLiteral("frmPANTAN"), "cmdcancel");
+                      });
+                  });
+        QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Cancelled by User."));
+        QVERIFY(sinceCancel.isValid());
+        QVERIFY2(sinceCancel.elapsed() < 500, qPrintable(QString::number(sinceCancel.elapsed())));
+    }
 };
 
 QEL_TEST(TestBrowserVerify);

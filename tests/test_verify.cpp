@@ -182,6 +182,32 @@ private slots:
         QCOMPARE(cls.GetPanTanName(QString()), QStringLiteral("Invalid Parameter."));
     }
 
+    void bigPagesAreSearchedNotRefused()
+    {
+        // Every page far over the read bound, with what the run needs at its end: it still ends
+        // in the holder's name, and no proxy dialog comes up (the pages did arrive).
+        const QByteArray filler = "<p>" + QByteArray(64 * 1024 * 1024, 'x') + "</p>";
+        for (const char* page : {"tdsnontds.jsp", "PopServlet", "SubmitTdsn"}) {
+            auto small = sim->pages[QString::fromLatin1(page)];
+            sim->pages[QString::fromLatin1(page)] = [small, filler](const EpaySim::Request& r) {
+                auto reply = small(r);
+                reply.body.insert(reply.body.indexOf("<body>") + 6, filler);
+                return reply;
+            };
+        }
+        ScriptedUser proxy;
+        int offered = 0;
+        proxy.when([] { return shownWindow(QStringLiteral("frmProxy")) != nullptr; },
+                   [&] { ++offered; click(QStringLiteral("frmProxy"), "cmdcancel"); });
+        QCOMPARE(verifyTyping(QStringLiteral("PAN:AAACA1234B"), sim->captchaText), QStringLiteral("Valid PAN in Name of 'FIXTURE HOLDER & CO'."));
+        // A big first page without the form is the page's own failure, not a lost connection.
+        sim->pages[QStringLiteral("tdsnontds.jsp")] = [filler](const EpaySim::Request&) {
+            return EpaySim::Reply{EpaySim::Reply::Page, "<html><body>" + filler + "</body></html>"};
+        };
+        QCOMPARE(verifyTyping(QStringLiteral("PAN:AAACA1234B"), sim->captchaText), QStringLiteral("Failed [Error Code : 0002]."));
+        QCOMPARE(offered, 0);
+    }
+
     void wrongCodeReturnsToTheCaptcha()
     {
         Messages msgs;

@@ -192,7 +192,7 @@ void frmPANTAN::DOCUMENTCOMPLETE1()
     QCoreApplication::processEvents();
     if (!browser->start(Config::value(Config::ChromeDriver), Config::value(Config::Chromium))) {
         browser.reset();
-        setStatus(kCouldNotOpen);
+        setStatus(cancelRequested() ? QStringLiteral("Cancelled by User.") : kCouldNotOpen);
         return endRun();
     }
     const QString first = baseAddress() + QStringLiteral("tdsnontds.jsp");

@@ -95,11 +95,12 @@ bool frmPANTAN_N::waitReply(const QString& cancelResult)
     }
 }
 
-void frmPANTAN_N::post(const QString& action)
+void frmPANTAN_N::post(const QString& action, const QList<QByteArray>& searchKeys)
 {
     const int q = action.indexOf(u'?');
     WHR->Open(QStringLiteral("POST"), baseAddress() + (q < 0 ? action : action.left(q)), true);
     WHR->SetRequestHeader(QStringLiteral("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    WHR->setSearchKeys(searchKeys);
     WHR->Send(q < 0 ? QByteArray() : action.mid(q + 1).toLatin1());
 }
 
@@ -120,6 +121,7 @@ void frmPANTAN_N::STEP1()
     for (;;) {
         setProxyForRequest(ClsObj, WHR.get());
         WHR->Open(QStringLiteral("GET"), base + QStringLiteral("tdsnontds.jsp"), true);
+        WHR->setSearchKeys({"action=\"PopServlet?rKey="});
         const bool sent = WHR->Send();
         if (!waitReply(QStringLiteral("ERROR:Cancelled by User.")))
             return endRun();
@@ -151,7 +153,7 @@ void frmPANTAN_N::STEP1()
         m_result = QStringLiteral("Failed [Error Code : 0002].");
         return endRun();
     }
-    post(action + QStringLiteral("&browser_type=IE&from_tdsnontds=Y&R2=") + m_code);
+    post(action + QStringLiteral("&browser_type=IE&from_tdsnontds=Y&R2=") + m_code, {"action=\"SubmitTdsn?rKey=", "src=\"Captcha1Servlet?"});
     if (!waitReply(QStringLiteral("Cancelled by User.")))
         return endRun();
     const QString page = WHR->ResponseText();
@@ -247,11 +249,14 @@ void frmPANTAN_N::STEP2()
     ShowState(3);
     QCoreApplication::processEvents();
 
-    post(submission(txtcode->text(), today()));
+    const QString X = kind(m_code);
+    const QString echo = QStringLiteral("<input type=\"hidden\" name=\"") + X + QStringLiteral("\" value=\"") + m_id + QStringLiteral("\">");
+    const QString nameKey = QStringLiteral("<input type=\"hidden\" name=\"Name\" value=\"");
+    post(submission(txtcode->text(), today()),
+         {"Text does not match", "Error Found while Accessing this Page", "ERROR -PAN is invalid", echo.toLatin1(), nameKey.toLatin1()});
     if (!waitReply(QStringLiteral("Cancelled by User.")))
         return endRun();
 
-    const QString X = kind(m_code);
     const QString reply = WHR->ResponseText();
     if (reply.contains(QStringLiteral("Text does not match"), Qt::CaseInsensitive)) {
         busy(false);
@@ -266,9 +271,8 @@ void frmPANTAN_N::STEP2()
         m_result = QStringLiteral("Invalid ") + X + u'.';
         return endRun();
     }
-    const QString echo = QStringLiteral("<input type=\"hidden\" name=\"") + X + QStringLiteral("\" value=\"") + m_id + QStringLiteral("\">");
     if (reply.contains(echo, Qt::CaseInsensitive)) {
-        const QString name = valueAfter(reply, QStringLiteral("<input type=\"hidden\" name=\"Name\" value=\""));
+        const QString name = valueAfter(reply, nameKey);
         if (!name.isEmpty())
             m_result = QStringLiteral("Valid ") + X + QStringLiteral(" in Name of '") + DecodeHtml(name) + QStringLiteral("'.");
     }

@@ -39,7 +39,8 @@ private:
     // user cancelled.
     bool waitReply(const QString& cancelResult);
     // Posts to the base address: the part of action before "?" is the page, the rest the body.
-    void post(const QString& action);
+    // Posts a form action (its query as the body); the answer is searched for searchKeys.
+    void post(const QString& action, const QList<QByteArray>& searchKeys);
     void endRun();
 
     std::unique_ptr<HttpRequest> WHR;

@@ -87,7 +87,7 @@ bool WebDriver::start(const QString& chromedriver, const QString& chromium)
     QElapsedTimer t;
     t.start();
     bool ready = false;
-    while (!ready && t.elapsed() < 15000 && m_driver->state() == QProcess::Running) {
+    while (!ready && !m_aborted && t.elapsed() < 15000 && m_driver->state() == QProcess::Running) {
         bool ok = false;
         const QJsonValue st = command("GET", QStringLiteral("/status"), {}, &ok, 2000);
         ready = ok && st.toObject().value(QStringLiteral("ready")).toBool();
@@ -98,7 +98,7 @@ bool WebDriver::start(const QString& chromedriver, const QString& chromium)
         }
     }
     if (!ready) {
-        m_error = QStringLiteral("The WebDriver server did not start.");
+        m_error = m_aborted ? QStringLiteral("Cancelled") : QStringLiteral("The WebDriver server did not start.");
         quit();
         return false;
     }
@@ -123,8 +123,12 @@ bool WebDriver::start(const QString& chromedriver, const QString& chromium)
 
 void WebDriver::abort()
 {
+    // The driver and its browser are ended at once: whatever command or start waits for them
+    // then ends too.
     m_aborted = true;
     m_http.Abort();
+    if (m_driver && m_driver->processId() > 0)
+        ::kill(-pid_t(m_driver->processId()), SIGKILL);
 }
 
 void WebDriver::quit()
