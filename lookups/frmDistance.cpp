@@ -25,6 +25,7 @@ const LookupSpec kSpec{
         {"To City", "city2", 960, Qt::AlignLeft},
         {"Distance (Km.)", "distance", 960, Qt::AlignRight},
     },
+    .codeColumns = {3},
     .setupInInitData = true,
 };
 

@@ -33,6 +33,7 @@ const LookupSpec kSpec{
     },
     .searchBy = {{"State", "StateN like "}, {"District", "District like "}, {"Centre", "Centre like "}, {"Bank Name", "BankNm like "},
                  {"Bank Branch", "BankBr like "}, {"IFSC Code", "IFSCCode like "}, {"Bank Address", "BankAdd like "}},
+    .codeColumns = {6},
     .sortKeys = {1, 2, 3, 4, 5, 6},
     .resultSlots = {6},
     .preselect = {1, 3},

@@ -20,6 +20,7 @@ const LookupSpec kSpec{
         {"ISD Code", "ISDcode", 960, Qt::AlignRight},
     },
     .searchBy = {{"Country", "Country like "}, {"City", "City like "}, {"ISD Code", "ISDcode like "}},
+    .codeColumns = {3},
     .sortKeys = {1, 2, 3},
     .setupInInitData = true,
 };

@@ -35,6 +35,7 @@ const LookupSpec kSpec{
         {"Nodal Bank Branch", "NodalBr", 1140, Qt::AlignLeft},
     },
     .searchBy = {{"Bank Name", "BankNm like "}, {"BSR Code", "BankBSR like "}, {"Branch", "BankBr like "}},
+    .codeColumns = {2, 4},
     .setupInInitData = true,
 };
 

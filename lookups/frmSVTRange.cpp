@@ -37,6 +37,7 @@ const LookupSpec kSpec{
     },
     .searchBy = {{"State", "StateN like "}, {"City", "City like "}, {"Area", "Area like "}, {"Locality", "Locality like "},
                  {"Pin Code", "Pincode like "}, {"Range Code", "RngCode like "}},
+    .codeColumns = {5, 6, 7},
     .sortKeys = {1, 2, 3, 5},
     .resultSlots = {5, 6, 7, 10},
     .preselect = {0, 1, 2},

@@ -28,6 +28,7 @@ const LookupSpec kSpec{
     },
     .searchBy = {{"State", "StateN like "}, {"City", "City like "}, {"Bank Name", "BankNm like "}, {"Bank Branch", "BankBr like "},
                  {"BSR Code", "BSRCode like "}},
+    .codeColumns = {5},
     .sortKeys = {1, 2, 3, 4, 5},
     .resultSlots = {3, 4, 5},
     .preselect = {2},

@@ -23,6 +23,7 @@ const LookupSpec kSpec{
         {"Branch Code", "branchcode", 960, Qt::AlignHCenter},
     },
     .searchBy = {{"City", "City like "}, {"Bank Name", "Bank like "}, {"Branch", "Branch like "}},
+    .codeColumns = {4, 5, 6},
     .sortKeys = {1, 2, 3},
     .resultSlots = {2, 3, 4, 5, 6},
     .preselect = {1, 0},

@@ -30,6 +30,7 @@ const LookupSpec kSpec{
         {"Range Code", "rangecode", 1350, Qt::AlignLeft},
         {"AO Number", "aonumber", 1245, Qt::AlignLeft},
     },
+    .codeColumns = {4, 5, 6, 7},
     .sortKeys = {1, 2, 4, 5, 7},   // the remarks and the range code are not sort keys
     .resultSlots = {0, 4, 5, 6, 7},
     .preselect = {0},

@@ -24,6 +24,7 @@ const LookupSpec kSpec{
         {"Pin Code", "pincode", 960, Qt::AlignRight},
     },
     .searchBy = {{"State", "StateN like "}, {"City", "City like "}, {"Area", "Area like "}, {"Pin Code", "Pincode like "}},
+    .codeColumns = {4},
     .sortKeys = {1, 2, 3, 4},
     .setupInInitData = true,
 };

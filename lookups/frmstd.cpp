@@ -20,6 +20,7 @@ const LookupSpec kSpec{
         {"STD Code", "stdcode", 960, Qt::AlignRight},
     },
     .searchBy = {{"State", "StateN like "}, {"District", "City like "}, {"STD Code", "STDcode like "}},
+    .codeColumns = {3},
     .sortKeys = {1, 2, 3},
     .setupInInitData = true,
 };

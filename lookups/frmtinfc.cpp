@@ -72,6 +72,7 @@ const LookupSpec kSpec{
     .searchBy = {{"State", "StateN like "}, {"City", "City like "}, {"TIN FC Code", "TINFCCode like "}, {"Facilitator", "Facilitator like "},
                  {"Contact Person", "ContName like "}, {"Address", "ContAddr like "}, {"Tel Nos", "PhNos like "},
                  {"Fax Nos", "FaxNos like "}, {"Email", "EmailIds like "}},
+    .codeColumns = {3},
     .sortKeys = {1, 2, 4},
     .setupInInitData = true,
     .trimSearchValue = false,

@@ -102,7 +102,8 @@ LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : LookupWind
         lab->setGeometry(margin + k * listWidth, 46, listWidth - 12, 18);
         auto* c = list(this, l.combo, true);
         c->setGeometry(margin + k * listWidth, 66, listWidth - 12, 26);
-        c->lineEdit()->installEventFilter(this);
+        // The list itself has the focus and receives the keys (it hands them to its text).
+        c->installEventFilter(this);
         connect(c, &QComboBox::currentIndexChanged, this, [this, k](int i) {
             if (i >= 0 && !m_loadingList)
                 listClicked(k);
@@ -150,7 +151,13 @@ LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : LookupWind
         vsf->setColAlignment(c + 1, spec.columns[c].align);
         vsf->setColWidthTwips(c + 1, spec.columns[c].widthTwips);
     }
+    vsf->setCodeColumns(spec.codeColumns);
+    vsf->setExportName(QString::fromLatin1(spec.table ? spec.table->resource : spec.name));
     connect(vsf, &FlexGrid::AfterSort, this, [this] { loadSrNo(); });
+    connect(vsf, &FlexGrid::rowPicked, this, [this] {
+        if (!cmdselect->isHidden())
+            cmdselect_Click();
+    });
 
     pb = named(new QProgressBar(this), "pb");
     pb->setGeometry(margin + 40, (gridTop + gridBottom) / 2 - 12, W - 2 * margin - 80, 24);
@@ -534,6 +541,19 @@ void LookupDialog::cmdback_Click()
 
 void LookupDialog::closeByEscape() { reject(); }
 
+void LookupDialog::keyPressEvent(QKeyEvent* e)
+{
+    // Enter presses the focused button (Go, Select, Back); elsewhere it moves on as Tab.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
+        if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
+            b->click();
+        else
+            focusNextChild();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 void LookupDialog::done(int r)
 {
     setStopCaption(false);   // a fill still running stops with the dialog
@@ -590,7 +610,7 @@ bool LookupDialog::eventFilter(QObject* watched, QEvent* event)
         const bool letterOrDigit = (key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9);
         if (letterOrDigit)
             for (QComboBox* c : m_lists)
-                if (watched == c->lineEdit())
+                if (watched == c)
                     autoComplete(c);
     }
     return QDialog::eventFilter(watched, event);

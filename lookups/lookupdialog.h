@@ -55,6 +55,7 @@ struct LookupSpec {
     QVector<ListSpec> lists;
     QVector<ColumnSpec> columns;   // grid columns 1.. (column 0 is "Sr. No.")
     QVector<SearchItem> searchBy;  // the "Search by" items; empty: no advanced search
+    QVector<int> codeColumns;      // the code the dialog exists for (several columns make one code)
     QVector<int> sortKeys;         // primary key first; empty: rows stay in query order
     QVector<int> resultSlots;      // slot i <- this column of the current row; empty: no Select
     QVector<int> preselect;        // LoadData argument i goes into this list
@@ -136,6 +137,7 @@ protected:
     void describeData(const TableDef& table);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void done(int r) override;
 
     const LookupSpec& m_spec;

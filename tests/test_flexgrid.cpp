@@ -1,5 +1,6 @@
 #include "lookups/grid/flexgrid.h"
 #include "tests/testsupport.h"
+#include "tests/usersim.h"
 #include <numeric>
 #include <random>
 #include <QElapsedTimer>
@@ -77,6 +78,11 @@ private slots:
                 });
                 return order;
             };
+            // The grid puts rows with an empty leading key after the others.
+            const auto blanksLast = [&rows](std::vector<int> order, const std::vector<int>& keys) {
+                std::stable_partition(order.begin(), order.end(), [&](int r) { return !rows[r][keys[0]].isEmpty(); });
+                return order;
+            };
             std::vector<int> identity(n);
             std::iota(identity.begin(), identity.end(), 0);
             const std::vector<std::vector<int>> keySets{{0}, {0, 2, 1}, {3, 2}, {1, 0}, {0, 1, 3}, {2}};
@@ -108,7 +114,7 @@ private slots:
                         g.setTextMatrixUtf8(r + 1, c + 1, rows[r][c]);
                 }
                 g.sortColumns(gridKeys);
-                std::vector<int> expected = stableSort(identity, keys);
+                std::vector<int> expected = blanksLast(stableSort(identity, keys), keys);
                 const auto shown = [&g] {
                     std::vector<int> out;
                     for (int r = 1; r < g.rows(); ++r)
@@ -121,7 +127,7 @@ private slots:
                 for (int k : again)
                     againKeys << k + 1;
                 g.sortColumns(againKeys);
-                QCOMPARE(shown(), stableSort(expected, again));
+                QCOMPARE(shown(), blanksLast(stableSort(expected, again), again));
             }
         }
     }
@@ -182,8 +188,8 @@ private slots:
         auto* e = g.viewport()->findChild<QLineEdit*>();
         QVERIFY(e);
         QCOMPARE(e->selectedText(), QStringLiteral("here"));
-        QTest::keyClicks(e, QStringLiteral("zz"));
-        QTest::keyClick(e, Qt::Key_Return);
+        test::typeText(&g, QStringLiteral("zz"));
+        test::pressKey(&g, Qt::Key_Return);
         QCOMPARE(g.textMatrix(1, 1), QStringLiteral("Remarks here"));
     }
 };

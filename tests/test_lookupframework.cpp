@@ -4,6 +4,9 @@
 #include "tests/fixtures.h"
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
+#include "tests/usersim.h"
+#include "lookups/grid/gridexport.h"
+#include <QDate>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -180,20 +183,45 @@ private slots:
     {
         auto d = open();
         auto* c = child<QComboBox>(d.get(), "Combo1");
-        d->show();
-        c->setFocus();
-        QTest::keyClicks(c->lineEdit(), QStringLiteral("mum"));
+        test::typeInto(c, QStringLiteral("mum"));
         QCOMPARE(c->currentText(), QStringLiteral("MUMBAI FIXTURE"));
         QCOMPARE(c->lineEdit()->selectedText(), QStringLiteral("BAI FIXTURE"));
         QCOMPARE(child<QComboBox>(d.get(), "Combo2")->count(), 1);   // the completion's selection refilled the banks
+        // Enter moves on; what is typed next goes into the next list.
+        test::pressKey(d.get(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), child<QComboBox>(d.get(), "Combo2"));
+        QCOMPARE(c->currentText(), QStringLiteral("MUMBAI FIXTURE"));
         // A key that is not a letter or digit leaves the text alone; one that matches nothing keeps what was typed.
         c->setEditText(QStringLiteral("FIXTURE CITY"));
+        c->setFocus();
         c->lineEdit()->end(false);
-        QTest::keyClick(c->lineEdit(), Qt::Key_Backspace);
+        test::pressKey(d.get(), Qt::Key_Backspace);
         QCOMPARE(c->currentText(), QStringLiteral("FIXTURE CIT"));
-        QTest::keyClicks(c->lineEdit(), QStringLiteral("q"));
+        test::typeText(d.get(), QStringLiteral("q"));
         QCOMPARE(c->currentText(), QStringLiteral("FIXTURE CITq"));
         QCOMPARE(c->currentIndex(), -1);
+    }
+
+    void keysReachTheListAsAKeyboardSendsThem()
+    {
+        // The helper's keys go where a keyboard's go: to the list, not to its text box directly.
+        struct Count : QObject {
+            int keys = 0;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                keys += e->type() == QEvent::KeyRelease;
+                return false;
+            }
+        } onText, onList;
+        QDialog w;
+        auto* c = new QComboBox(&w);
+        c->setEditable(true);
+        c->lineEdit()->installEventFilter(&onText);
+        c->installEventFilter(&onList);
+        test::typeInto(c, QStringLiteral("ab"));
+        QCOMPARE(c->currentText(), QStringLiteral("ab"));
+        QCOMPARE(onList.keys, 2);
+        QCOMPARE(onText.keys, 0);
     }
 
     void selectWritesTheSlotsAndHeaderRowRefuses()
@@ -222,7 +250,7 @@ private slots:
 
     void closingWithoutPickEmptiesTheSlots()
     {
-        QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        QTimer::singleShot(0, [] { test::pressKey(QApplication::activeModalWidget(), Qt::Key_Escape); });
         StrArray arr(0, 4);
         arr.set(0, QStringLiteral("old"));
         cls.GetMICR(&arr, QStringLiteral("FIXTURE BANK Z"));
@@ -285,6 +313,48 @@ private slots:
         QVERIFY(before != column(d.get(), 3));
     }
 
+    void keyboardOnlyFromFirstKeyToPickedRow()
+    {
+        // Type to complete, Enter to move on, Enter on Go to search, Tab out of the grid, Enter to pick.
+        test::Messages m;
+        StrArray arr(0, 4);
+        test::ScriptedUser user;
+        const auto micrShown = [] { return test::shownWindow(QStringLiteral("frmmicr")) != nullptr; };
+        user.when(micrShown, [] {
+            QWidget* d = test::shownWindow(QStringLiteral("frmmicr"));
+            test::typeInto(child<QComboBox>(d, "Combo1"), QStringLiteral("fixture city b"));
+            test::pressKey(d, Qt::Key_Return);
+            test::typeText(d, QStringLiteral("fixture bank z"));
+            test::pressKey(d, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), child<QPushButton>(d, "Command1"));
+            test::pressKey(d, Qt::Key_Return);
+            auto* g = child<FlexGrid>(d, "vsf");
+            QCOMPARE(g->rows(), 2);
+            g->setFocus();
+            test::pressKey(d, Qt::Key_Tab);
+            QVERIFY(QApplication::focusWidget() != g);   // out of the grid at once, not cell by cell
+            g->setFocus();
+            g->setRow(1);
+            test::pressKey(d, Qt::Key_Return);
+        });
+        cls.GetMICR(&arr, QStringLiteral(" "), QString());
+        QCOMPARE((QStringList{arr.at(0), arr.at(1), arr.at(2), arr.at(3), arr.at(4)}),
+                 (QStringList{"FIXTURE BANK Z", "MAIN", "381", "002", "001"}));
+        // A double-click on a row picks it the same way.
+        user.when(micrShown, [] {
+            auto* g = child<FlexGrid>(test::shownWindow(QStringLiteral("frmmicr")), "vsf");
+            const QRect cell = g->visualRect(g->gridModel()->index(0, 3));
+            // Through the window, as a mouse's clicks come.
+            QWindow* w = test::keyboardWindow(g);
+            const QPoint at = g->viewport()->mapTo(g->window(), cell.center());
+            QTest::mouseClick(w, Qt::LeftButton, {}, at);
+            QTest::mouseDClick(w, Qt::LeftButton, {}, at);
+        });
+        StrArray again(0, 4);
+        cls.GetMICR(&again, QStringLiteral("FIXTURE BANK Z"), QStringLiteral("FIXTURE CITY B"));
+        QCOMPARE(again.at(1), QStringLiteral("MAIN"));
+    }
+
     void rowsAreCountedCopiedAndExported()
     {
         test::Messages m;
@@ -293,32 +363,49 @@ private slots:
         auto* g = child<FlexGrid>(d.get(), "vsf");
         d->show();
         g->setFocus();
-        g->selectionModel()->select(g->gridModel()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        g->selectionModel()->select(g->gridModel()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Sr. No.\tBank Name\tBranch\tCity Code\tBank Code\tBranch Code\r\n"
-                                                                   "1\tFIXTURE BANK Y\tABC ROAD\t381\t003\t002\r\n"
-                                                                   "3\tFIXTURE BANK Z\tMAIN\t381\t002\t001\r\n"));
-        // Every row exported as CSV; a text a spreadsheet would run as a formula stays text.
+        // One cell: just its text. Cells of two rows: a line each, tab-separated.
+        g->setCurrentIndex(g->gridModel()->index(0, 6));
+        test::pressKey(d.get(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("002"));
+        g->selectionModel()->select(QItemSelection(g->gridModel()->index(0, 2), g->gridModel()->index(2, 3)),
+                                    QItemSelectionModel::ClearAndSelect);
+        test::pressKey(d.get(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("FIXTURE BANK Y\tABC ROAD\r\nFIXTURE BANK Y\tXAB\r\nFIXTURE BANK Z\tMAIN"));
+        // The context menu: the row, the code, and every row exported as CSV (the hidden City
+        // column too); a text a spreadsheet would run as a formula stays text.
+        g->setCurrentIndex(g->gridModel()->index(0, 1));
         g->setTextMatrix(1, 3, QStringLiteral("=HYPERLINK(\"x\")"));
         QTemporaryDir out;
-        FlexGrid::setSaveFileChooser([&](QWidget*) { return out.filePath(QStringLiteral("micr.csv")); });
-        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), g->mapToGlobal(QPoint(5, 5)));
-        QTimer::singleShot(0, [] {
-            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            QVERIFY(popup);
-            QCOMPARE(popup->actions().value(1)->text(), QStringLiteral("&Export to CSV\u2026"));
-            popup->actions().value(1)->trigger();
-            popup->close();
+        QString proposed;
+        const test::Scoped chooser(GridExport::setSaveFileChooser, [&](QWidget*, const QString& p) {
+            proposed = p;
+            return out.filePath(QStringLiteral("micr"));
         });
-        QApplication::sendEvent(g->viewport(), &menu);
-        FlexGrid::setSaveFileChooser({});
+        const auto menuAction = [g](const QString& text) {
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), g->mapToGlobal(QPoint(5, 5)));
+            QTimer::singleShot(0, [text] {
+                auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QVERIFY(popup);
+                for (QAction* a : popup->actions())
+                    if (a->text() == text)
+                        a->trigger();
+                popup->close();
+            });
+            QApplication::sendEvent(g->viewport(), &menu);
+        };
+        menuAction(QStringLiteral("Copy &row"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1\tFIXTURE BANK Y\t=HYPERLINK(\"x\")\t381\t003\t002"));
+        menuAction(QStringLiteral("Copy co&de"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("381003002"));
+        menuAction(QStringLiteral("&Export to CSV\u2026"));
+        QVERIFY2(proposed.endsWith(QStringLiteral("/MICR-") + QDate::currentDate().toString(Qt::ISODate) + QStringLiteral(".csv")),
+                 qPrintable(proposed));
         QFile f(out.filePath(QStringLiteral("micr.csv")));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("Sr. No.,Bank Name,Branch,City Code,Bank Code,Branch Code\r\n"
-                                         "1,FIXTURE BANK Y,\"'=HYPERLINK(\"\"x\"\")\",381,003,002\r\n"
-                                         "2,FIXTURE BANK Y,XAB,381,003,003\r\n"
-                                         "3,FIXTURE BANK Z,MAIN,381,002,001\r\n"));
+        QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBFSr. No.,City,Bank Name,Branch,City Code,Bank Code,Branch Code\r\n"
+                                         "1,FIXTURE CITY B,FIXTURE BANK Y,\"'=HYPERLINK(\"\"x\"\")\",381,003,002\r\n"
+                                         "2,FIXTURE CITY B,FIXTURE BANK Y,XAB,381,003,003\r\n"
+                                         "3,FIXTURE CITY B,FIXTURE BANK Z,MAIN,381,002,001\r\n"));
     }
 
     void missingTableLogsAndShowsAnEmptyGrid()

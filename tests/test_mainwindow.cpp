@@ -8,6 +8,7 @@
 #include "tests/fakedialog.h"
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
+#include "tests/usersim.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QTemporaryDir>
@@ -159,8 +160,7 @@ private slots:
         w.Command1_Click(13);
         QVERIFY(!child<QWidget>(&w, "famPANTAN")->isHidden());
         auto* txt = child<QLineEdit>(&w, "txtpantan");
-        w.show();
-        QTest::keyClicks(txt, QStringLiteral("abcde1234"));
+        test::typeInto(txt, QStringLiteral("abcde1234"));
         QCOMPARE(txt->text(), QStringLiteral("ABCDE1234"));   // typed in capitals
         w.cmdokPT_Click();
         txt->setText(QStringLiteral("ABCD11234F"));
@@ -226,11 +226,11 @@ private slots:
         w.InitData(&c.session());
         w.show();
         w.Command1_Click(13);
-        QTest::keyClick(&w, Qt::Key_Escape);
+        test::pressKey(&w, Qt::Key_Escape);
         QVERIFY(child<QWidget>(&w, "famPANTAN")->isHidden());
         QVERIFY(w.isVisible());
         QCOMPARE(host.reloads, 0);
-        QTest::keyClick(&w, Qt::Key_Escape);
+        test::pressKey(&w, Qt::Key_Escape);
         QVERIFY(!w.isVisible());
         QCOMPARE(host.reloads, 1);
         QCOMPARE(c.MdiObj(), nullptr);

@@ -17,6 +17,23 @@ struct RegisterTest {
 };
 #define QEL_TEST(Class) static ::qel::test::RegisterTest qel_reg_##Class(#Class, [] { return new Class; })
 
+// A process-wide replacement (a file chooser, a resource folder) for as long as this lives; the
+// default comes back when it goes, also when a failed assertion leaves the test early.
+class Scoped {
+public:
+    template <typename Set, typename Value>
+    Scoped(Set set, Value value) : m_restore([set] { set({}); })
+    {
+        set(std::move(value));
+    }
+    ~Scoped() { m_restore(); }
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+
+private:
+    std::function<void()> m_restore;
+};
+
 // The tests' own private server (not the user's).
 PrivateServer& server();
 // Their second server, for the runs of a shared office server (QELREFDESK_TEST_SERVER=tcp): TCP on

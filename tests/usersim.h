@@ -3,8 +3,10 @@
 #include <QLineEdit>
 #include <QList>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <functional>
 #include "verify/pantandialog.h"
 
@@ -80,6 +82,37 @@ inline void typeCode(const QString& code)
     PanTanDialog* d = shownVerifier();
     d->findChild<QLineEdit*>(QStringLiteral("txtcode"))->setText(code);
     d->findChild<QPushButton*>(QStringLiteral("cmdok"))->click();
+}
+
+// Keys as a keyboard sends them: to the window, which the application hands to its focus widget
+// (focus proxies and every event filter on the way included). Tests never send keys to an inner
+// widget, which a real keyboard cannot reach.
+inline QWindow* keyboardWindow(QWidget* any)
+{
+    QWidget* w = any->window();
+    if (!w->isVisible())
+        w->show();
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    QTest::qWaitForWindowActive(w);
+    return w->windowHandle();
+}
+inline void pressKey(QWidget* any, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(keyboardWindow(any), key, modifiers);
+}
+inline void typeText(QWidget* any, const QString& text)
+{
+    QWindow* w = keyboardWindow(any);
+    for (const QChar c : text)
+        QTest::keyClick(w, c.toLatin1());
+}
+// Puts the focus on a control (as a click or Tab would) and types there.
+inline void typeInto(QWidget* control, const QString& text)
+{
+    keyboardWindow(control);
+    control->setFocus(Qt::OtherFocusReason);
+    typeText(control, text);
 }
 
 } // namespace qel::test
