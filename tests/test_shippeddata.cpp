@@ -1,5 +1,6 @@
 #include "component/clsmain.h"
 #include "db/recordset.h"
+#include "lookups/grid/flexgrid.h"
 #include "lookups/lookupdialog.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
@@ -135,6 +136,34 @@ private slots:
         for (const char* present : {"Kanpur", "Tiruchirappalli", "Kozhikode", "Dehradun", "Howrah"})
             QVERIFY2(cities.contains(QString::fromLatin1(present)), present);
         QVERIFY(child<QLabel>(dist.get(), "lblData")->text().contains(QStringLiteral("not road distances")));
+    }
+
+    void theCodeShowsWithoutScrolling()
+    {
+        // The Pune branches and the Mumbai MICR codes at each scale a host passes: the code
+        // column ends inside the grid, however long the names before it.
+        Messages answers;
+        for (const float scale : {1.0f, 1.25f, 1.5f}) {
+            cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), scale, scale, scale);
+            auto ifsc = dialog("frmIFSC");
+            ifsc->LoadData(QString(), QString());
+            choose(ifsc.get(), "Combo1", QStringLiteral("MAHARASHTRA"));
+            choose(ifsc.get(), "Combo2", QStringLiteral("PUNE"));
+            ifsc->Command1_Click();
+            auto micr = dialog("frmmicr");
+            micr->LoadData(QString(), QStringLiteral("MUMBAI "));
+            for (LookupDialog* d : {ifsc.get(), micr.get()}) {
+                d->show();
+                auto* g = child<FlexGrid>(d, "vsf");
+                QVERIFY(g->rows() > 500);
+                const int code = g->codeColumns().last();
+                const int right = g->columnViewportPosition(code) + g->columnWidth(code);
+                QVERIFY2(right <= g->viewport()->width(),
+                         qPrintable(QStringLiteral("%1 at %2: %3 > %4").arg(d->objectName()).arg(scale).arg(right).arg(g->viewport()->width())));
+                QVERIFY(g->columnWidth(code) >= g->fontMetrics().horizontalAdvance(g->textMatrix(1, code)));
+            }
+        }
+        cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
     }
 };
 

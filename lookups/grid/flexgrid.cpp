@@ -169,7 +169,8 @@ void FlexGrid::keepCodeInView()
         else
             others << c;
     }
-    const int room = viewport()->width() - fixed;
+    // The grid's inner width less a vertical scroll bar, which a long result shows once on screen.
+    const int room = contentsRect().width() - verticalScrollBar()->sizeHint().width() - fixed;
     const auto total = [&](int cap) {
         int sum = 0;
         for (int c : others)
