@@ -14,6 +14,9 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <memory>
 
 using namespace qel;
 
@@ -28,20 +31,24 @@ HostWindow::HostWindow(const QString& connectionString) : m_db(std::make_unique<
     auto* dock = new QDockWidget(QStringLiteral("What came back"), this);
     dock->setWidget(m_out);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
+    buildMenu();
+    // The window comes up at once; the database (the private server may take seconds to start
+    // the first time) is opened after it shows, and the menu waits for it.
+    m_reference->setEnabled(false);
+    QTimer::singleShot(0, this, [this, connectionString] { startSession(connectionString); });
+}
 
-    // The session the host hands over: its documents folder (log and temporary files), its open
-    // connection, its log file name and its screen's scale against the 1024 x 768 design.
-    const QString docs = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/documents");
-    QDir().mkpath(docs);
-    const bool connected = connectDatabase(connectionString);
-    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->size() : QSize(1024, 768);
-    const float sx = screen.width() >= 1024 ? 1.f : screen.width() / 1024.f;
-    const float sy = screen.height() >= 768 ? 1.f : screen.height() / 768.f;
-    m_cls->InitMe(docs, connected ? m_db.get() : nullptr, QStringLiteral("QELHost.log"), sx, sy, std::min(sx, sy));
-    m_cls->setMdiObj(this);
+HostWindow::~HostWindow()
+{
+    if (m_starting)
+        m_starting->wait();
+    m_cls->setMdiObj(nullptr);
+}
 
+void HostWindow::buildMenu()
+{
     // Alt+E: the menu window's buttons hold Alt+R and most other letters.
-    QMenu* ref = menuBar()->addMenu(QStringLiteral("R&eference"));
+    QMenu* ref = m_reference = menuBar()->addMenu(QStringLiteral("R&eference"));
     ref->addAction(QStringLiteral("&Menu window (ObjMain)"), this, [this] { m_cls->ObjMain(); });
     ref->addSeparator();
     ref->addAction(QStringLiteral("MICR code (GetMICR)..."), this, [this] {
@@ -67,16 +74,12 @@ HostWindow::HostWindow(const QString& connectionString) : m_db(std::make_unique<
         m_cls->GetRanges(&arr, state, city, area);
         report(QStringLiteral("GetRanges"), arr, 0, 3);
     });
-    ref->addAction(QStringLiteral("PAN AO code (GetPANTANAOCode)..."), this, [this] {
-        qel::StrArray arr(0, 4);
-        m_cls->GetPANTANAOCode(true, &arr, ask(QStringLiteral("City (may be empty)")));
-        report(QStringLiteral("GetPANTANAOCode (PAN)"), arr, 0, 4);
-    });
-    ref->addAction(QStringLiteral("TAN AO code (GetPANTANAOCode)..."), this, [this] {
-        qel::StrArray arr(0, 4);
-        m_cls->GetPANTANAOCode(false, &arr, ask(QStringLiteral("City (may be empty)")));
-        report(QStringLiteral("GetPANTANAOCode (TAN)"), arr, 0, 4);
-    });
+    for (const bool pan : {true, false})
+        ref->addAction(pan ? QStringLiteral("PAN AO code (GetPANTANAOCode)...") : QStringLiteral("TAN AO code (GetPANTANAOCode)..."), this, [this, pan] {
+            qel::StrArray arr(0, 4);
+            m_cls->GetPANTANAOCode(pan, &arr, ask(QStringLiteral("City (may be empty)")));
+            report(pan ? QStringLiteral("GetPANTANAOCode (PAN)") : QStringLiteral("GetPANTANAOCode (TAN)"), arr, 0, 4);
+        });
     ref->addSeparator();
     ref->addAction(QStringLiteral("Verify PAN/TAN online (GetPanTanName)..."), this, [this] {
         const QString request = ask(QStringLiteral("Request (PAN:ABCDE1234F or TAN:ABCD12345E)"));
@@ -87,34 +90,49 @@ HostWindow::HostWindow(const QString& connectionString) : m_db(std::make_unique<
     });
     ref->addSeparator();
     ref->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+}
 
+void HostWindow::startSession(const QString& connectionString)
+{
+    if (!connectionString.isEmpty()) {
+        const bool ok = m_db->open(connectionString);
+        sessionReady(ok, m_db->lastError().description);
+        return;
+    }
+    const QString starting = QStringLiteral("Starting the database server; the first start takes a few seconds...");
+    statusBar()->showMessage(starting);
+    m_out->appendPlainText(starting);
+    // The server starts on a thread of its own, so that the window stays alive meanwhile.
+    auto error = std::make_shared<QString>();
+    m_starting = QThread::create([error] { PrivateServer().ensureRunning(error.get()); });
+    connect(m_starting, &QThread::finished, this, [this, error] {
+        m_starting->deleteLater();
+        m_starting = nullptr;
+        QString why = *error;
+        const bool ok = why.isEmpty() && PrivateServer().connect(*m_db, QStringLiteral("qelrefdesk"), QStringLiteral("utf8mb4"), &why);
+        statusBar()->clearMessage();
+        sessionReady(ok, why);
+    });
+    m_starting->start();
+}
+
+void HostWindow::sessionReady(bool connected, const QString& error)
+{
+    if (!connected)
+        QMessageBox::warning(this, windowTitle(), QStringLiteral("Could not open the database:\n%1").arg(error));
+    // The session the host hands over: its documents folder (log and temporary files), its open
+    // connection, its log file name and its screen's scale against the 1024 x 768 design.
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/documents");
+    QDir().mkpath(docs);
+    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->size() : QSize(1024, 768);
+    const float sx = screen.width() >= 1024 ? 1.f : screen.width() / 1024.f;
+    const float sy = screen.height() >= 768 ? 1.f : screen.height() / 768.f;
+    m_cls->InitMe(docs, connected ? m_db.get() : nullptr, QStringLiteral("QELHost.log"), sx, sy, std::min(sx, sy));
+    m_cls->setMdiObj(this);
+    m_reference->setEnabled(true);
     m_out->appendPlainText(connected ? QStringLiteral("Connected to database %1.").arg(m_db->databaseName())
                                      : QStringLiteral("No database connection: the lookups that need one will do nothing."));
     m_out->appendPlainText(QStringLiteral("Documents and log: %1").arg(docs));
-}
-
-HostWindow::~HostWindow()
-{
-    m_cls->setMdiObj(nullptr);
-}
-
-bool HostWindow::connectDatabase(const QString& connectionString)
-{
-    QString error;
-    bool ok;
-    if (!connectionString.isEmpty()) {
-        ok = m_db->open(connectionString);
-        error = m_db->lastError().description;
-    } else {
-        statusBar()->showMessage(QStringLiteral("Starting the private database server..."));
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        ok = PrivateServer().connect(*m_db, QStringLiteral("qelrefdesk"), QStringLiteral("utf8mb4"), &error);
-        QApplication::restoreOverrideCursor();
-        statusBar()->clearMessage();
-    }
-    if (!ok)
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("Could not open the database:\n%1").arg(error));
-    return ok;
 }
 
 QString HostWindow::ask(const QString& label)

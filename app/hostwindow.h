@@ -1,8 +1,11 @@
 #pragma once
 #include <QMainWindow>
+#include <QMenu>
 #include <memory>
 
+class QMenu;
 class QPlainTextEdit;
+class QThread;
 class QMdiArea;
 
 namespace qel {
@@ -22,8 +25,13 @@ public:
     // Called by the component's menu window when it closes.
     Q_INVOKABLE void ReloadMenu();
 
+    // Whether the session has been handed over (the database opened, or found missing).
+    bool ready() const { return m_starting == nullptr && m_reference && m_reference->isEnabled(); }
+
 private:
-    bool connectDatabase(const QString& connectionString);
+    void buildMenu();
+    void startSession(const QString& connectionString);
+    void sessionReady(bool connected, const QString& error);
     void report(const QString& operation, const qel::StrArray& arr, int lower, int upper);
     QString ask(const QString& label);
 
@@ -31,4 +39,6 @@ private:
     std::unique_ptr<qel::ClsMain> m_cls;
     QMdiArea* m_area;
     QPlainTextEdit* m_out;
+    QMenu* m_reference = nullptr;
+    QThread* m_starting = nullptr;
 };

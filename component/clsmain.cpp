@@ -12,6 +12,7 @@
 #include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollArea>
 #include <QWidget>
 
 namespace qel {
@@ -121,10 +122,23 @@ void ClsMain::ObjMain()
     // otherwise as a window owned by the frame.
     if (auto* frame = qobject_cast<QWidget*>(m_session->MdiObj())) {
         if (auto* area = frame->findChild<QMdiArea*>()) {
-            QMdiSubWindow* sub = area->addSubWindow(w);
+            // In a scroll area, so that every button stays within reach of a host smaller than
+            // the window; the sub-window goes when the menu window closes.
+            auto* scroll = new QScrollArea;
+            scroll->setObjectName(QStringLiteral("scrMain"));
+            scroll->setWidgetResizable(true);
+            w->setMinimumSize(w->size());
+            scroll->setWidget(w);
+            QMdiSubWindow* sub = area->addSubWindow(scroll);
             sub->setAttribute(Qt::WA_DeleteOnClose);
-            sub->adjustSize();   // the window's own size, not a collapsed strip
+            sub->setWindowTitle(w->windowTitle());
+            QObject::connect(w, &QObject::destroyed, sub, &QWidget::close);
+            const QSize frame = sub->size() - sub->widget()->size();
+            const QSize room = area->viewport()->size();
+            sub->resize(std::min(w->width() + frame.width() + 2, room.width()), std::min(w->height() + frame.height() + 2, room.height()));
+            sub->move(0, 0);
             w->show();
+            sub->show();
             return;
         }
         w->setParent(frame, Qt::Window);

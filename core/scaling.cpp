@@ -174,6 +174,13 @@ void resizeForResolution(QWidget* form, float x, float y, float fs)
         return;
     QList<QWidget*> controls;
     collectControls(form, controls);
+    // Every control keeps its own size from the start: a container's scaled font would otherwise
+    // reach the controls inside it, which are then scaled once more on their own.
+    for (QWidget* w : controls) {
+        QFont own = w->font();
+        own.setPointSizeF(own.pointSizeF());
+        w->setFont(own);
+    }
     for (QWidget* w : controls) {
         const Kind kind = kindOf(w);
         if (kind == Kind::Skip)

@@ -4,7 +4,9 @@
 #include "core/msgservice.h"
 #include "core/scaling.h"
 #include "db/connection.h"
+#include "lookups/frminstalllist.h"
 #include "lookups/grid/flexgrid.h"
+#include "refdata/csvimport.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include <QApplication>
@@ -239,23 +241,46 @@ void LookupDialog::describeData(const TableDef& table)
 void LookupDialog::noteIfNotInstalled(const TableDef& table)
 {
     describeData(table);
-    if (ResourceStore::recordCount(QString::fromLatin1(table.resource)) > 0)
+    const QString type = QString::fromLatin1(table.resource);
+    if (ResourceStore::recordCount(type) > 0) {
+        if (m_noData)
+            m_noData->hide();
         return;
+    }
+    const bool installable = !CsvImport::fields(type).isEmpty();
     if (!m_noData) {
-        m_noData = new QLabel(this);
-        m_noData->setObjectName(QStringLiteral("lblNoData"));
+        m_noData = named(new QLabel(this), "lblNoData");
         m_noData->setWordWrap(true);
         m_noData->setTextFormat(Qt::PlainText);
         m_noData->setAlignment(Qt::AlignCenter);
         m_noData->setStyleSheet(QStringLiteral("QLabel { background: #fff8dc; border: 1px solid #c8b560; padding: 8px; }"));
-        m_noData->setGeometry(vsf->geometry().adjusted(60, 60, -60, 0).left(), vsf->y() + 60, vsf->width() - 120, 90);
+        m_noData->setGeometry(vsf->x() + 60, vsf->y() + 60, vsf->width() - 120, 90);
+        m_installList = button(this, "cmdInstallList", "&Install a list...");
+        m_installList->setGeometry(vsf->x() + vsf->width() / 2 - 80, vsf->y() + 160, 160, 30);
+        connect(m_installList, &QPushButton::clicked, this, [this, &table] { installList(table); });
     }
-    m_noData->setText(QStringLiteral("The %1 data set is not installed, so there is nothing to search yet.\n"
-                                     "Install the official list with qelrefdesk-import (see the README); "
-                                     "the table is loaded the next time this window opens.")
-                          .arg(QString::fromLatin1(table.resource)));
+    m_noData->setText(QStringLiteral("This list is not installed, so there is nothing to search yet.\n"
+                                     "An administrator can install the official list from a CSV file%1.")
+                          .arg(installable ? QStringLiteral(" with \"Install a list...\" below, or with the qelrefdesk-import tool")
+                                           : QStringLiteral(" with the qelrefdesk-import tool")));
     m_noData->show();
     m_noData->raise();
+    m_installList->setVisible(installable);
+    m_installList->raise();
+}
+
+void LookupDialog::installList(const TableDef& table)
+{
+    frmInstallList w(QString::fromLatin1(table.resource), windowTitle(), this);
+    if (w.exec() != QDialog::Accepted)
+        return;
+    // The table is loaded anew from the installed list, and the lists show its values.
+    setupTables("LOADDATA");
+    m_installList->hide();
+    if (!m_lists.isEmpty())
+        LoadCombo(0);
+    resetGrid();
+    MessageService::inform(this, QStringLiteral("%1 records installed.").arg(w.installedRecords()));
 }
 
 void LookupDialog::loadData(const QStringList& args)

@@ -135,6 +135,8 @@ protected:
     // empty and has not been installed.
     void noteIfNotInstalled(const TableDef& table);
     void describeData(const TableDef& table);
+    // Lets the user install the official list of a data set that ships empty.
+    void installList(const TableDef& table);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -164,6 +166,7 @@ protected:
     QLabel* lblRows;
     QLabel* lblData;
     QLabel* m_noData = nullptr;
+    QPushButton* m_installList = nullptr;
 
 private:
     void autoComplete(QComboBox* combo);

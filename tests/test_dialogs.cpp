@@ -5,6 +5,8 @@
 #include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
 #include "tests/usersim.h"
+#include <QFileDialog>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -345,17 +347,63 @@ private slots:
         QCOMPARE(child<FlexGrid>(d.get(), "vsf")->rows(), 1);
     }
 
-    void emptyDataSetIsExplained()
+    void emptyDataSetCanBeInstalledFromTheDialog()
     {
         auto withData = open("frmpin");
         QVERIFY(!withData->findChild<QLabel*>(QStringLiteral("lblNoData")));
-        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded TIN-FC resource is empty
+        QTemporaryDir installed;   // the embedded TIN-FC resource is empty, and nothing is installed here yet
+        ResourceStore::setOverrideDir(installed.path());
+        const auto restore = qScopeGuard([this] { ResourceStore::setOverrideDir(resDir.path()); });
         auto d = open("frmtinfc");
-        ResourceStore::setOverrideDir(resDir.path());
         auto* note = d->findChild<QLabel*>(QStringLiteral("lblNoData"));
         QVERIFY(note && !note->isHidden());
-        QVERIFY(note->text().contains(QStringLiteral("TINFC data set is not installed")));
-        QVERIFY(note->text().contains(QStringLiteral("qelrefdesk-import")));
+        QVERIFY(note->text().startsWith(QStringLiteral("This list is not installed")));
+        QVERIFY(!note->text().contains(QStringLiteral("Tmp")));   // no table names
+        // A file with an error is refused with its line, and nothing changes; a good one installs.
+        QTemporaryDir files;
+        const QByteArray header = "State,City,TIN FC Code,Facilitator,Contact Person,Address,Phones,Faxes,Emails\n";
+        const QByteArray row = "FIXTURE STATE,FIXTURE CITY,FC001,FIXTURE FACILITATOR,A PERSON,1 ROAD,011-1,,a@x.in\n";
+        for (const auto& [name, body] : {std::pair{"bad.csv", header + row + "\"unterminated,FIXTURE CITY\n"}, std::pair{"good.csv", header + row}}) {
+            QFile f(files.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(body);
+        }
+        test::Messages m;
+        test::ScriptedUser user;
+        const auto shown = [](const char* name) { return [name] { return test::shownWindow(QString::fromLatin1(name)) != nullptr; }; };
+        const auto choose = [](const char*) { return [] { test::click(QStringLiteral("frmInstallList"), "cmdChoose"); }; };
+        const auto pick = [&files](const char* name) {
+            return [&files, name] {
+                auto* ask = qobject_cast<QFileDialog*>(test::shownWindow(QStringLiteral("dlgOpenList")));
+                // Typed into its file name box, as a user does, and confirmed with Enter.
+                auto* box = ask->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                box->setFocus();
+                box->setText(files.filePath(QString::fromLatin1(name)));
+                test::pressKey(ask, Qt::Key_Return);
+            };
+        };
+        const auto loaded = [](const char* name) {
+            return [name] {
+                QWidget* w = test::shownWindow(QStringLiteral("frmInstallList"));
+                return w && !test::shownWindow(QStringLiteral("dlgOpenList"))
+                       && w->findChild<QLabel*>(QStringLiteral("lblFile"))->text().endsWith(QString::fromLatin1(name));
+            };
+        };
+        const auto install = [] { test::click(QStringLiteral("frmInstallList"), "cmdInstall"); };
+        user.when(shown("frmInstallList"), choose("bad.csv"))
+            .when(shown("dlgOpenList"), pick("bad.csv"))
+            .when(loaded("bad.csv"), install)
+            .when([&m] { return !m.seen.isEmpty(); }, choose("good.csv"))
+            .when(shown("dlgOpenList"), pick("good.csv"))
+            .when(loaded("good.csv"), install);
+        d->show();
+        child<QPushButton>(d.get(), "cmdInstallList")->click();
+        QVERIFY(user.done());
+        QCOMPARE(m.seen.size(), 2);
+        QVERIFY2(m.seen[0].contains(QStringLiteral("nothing has changed")) && m.seen[0].contains(QStringLiteral("line 3")), qPrintable(m.seen[0]));
+        QCOMPARE(m.seen[1], QStringLiteral("1 records installed."));
+        QVERIFY(note->isHidden());
+        QCOMPARE(items(d.get(), "Combo1"), QStringList{"FIXTURE STATE"});
     }
 
     void tinfcCleaning_data()

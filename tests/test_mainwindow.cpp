@@ -18,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSettings>
 
 using namespace qel;
@@ -205,7 +206,10 @@ private slots:
                     k << c[at + 1].toUpper();
             return k;
         };
+        // The host's window is up before its database: the session follows once the loop runs.
         HostWindow host(test::connectionString(QStringLiteral("t_mainwin")));
+        QVERIFY(!host.ready());
+        QTRY_VERIFY(host.ready());
         QStringList menus, buttons;
         for (QAction* a : host.menuBar()->actions())
             menus << a->text();
@@ -214,6 +218,35 @@ private slots:
             buttons << b->text();
         QVERIFY(!keys(menus).isEmpty());
         QVERIFY(!keys(menus).intersects(keys(buttons)));
+    }
+
+    void menuWindowInASmallHostKeepsEveryButtonReachable()
+    {
+        ClsMain c;
+        c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
+        QMainWindow host;
+        auto* area = new QMdiArea(&host);
+        host.setCentralWidget(area);
+        host.resize(700, 420);   // lower than the menu window
+        host.show();
+        c.setMdiObj(&host);
+        c.ObjMain();
+        auto* w = host.findChild<frmmain*>();
+        QVERIFY(w);
+        auto* scroll = host.findChild<QScrollArea*>(QStringLiteral("scrMain"));
+        QVERIFY(scroll);
+        QVERIFY(area->subWindowList().first()->geometry().bottom() <= area->viewport()->height());
+        QList<QWidget*> targets{w->findChild<QWidget*>(QStringLiteral("lblchkup"))};
+        for (QPushButton* b : w->findChildren<QPushButton*>(QStringLiteral("Command1")))
+            if (!b->isHidden())
+                targets << b;
+        for (QWidget* t : targets) {
+            scroll->ensureWidgetVisible(t);
+            const QRect shown(t->mapTo(scroll->viewport(), QPoint(0, 0)), t->size());
+            QVERIFY2(scroll->viewport()->rect().contains(shown), qPrintable(t->objectName() + u' ' + t->property("text").toString()));
+        }
+        w->close();   // the sub-window goes with it
+        QTRY_COMPARE(area->subWindowList().size(), 0);
     }
 
     void escapeReturnsToMenuThenClosesAndReloadsHostMenu()
@@ -260,10 +293,11 @@ private slots:
         frame.setCentralWidget(area);
         frame.resize(1100, 800);
         frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
         c.setMdiObj(&frame);
         c.ObjMain();
         QCOMPARE(area->subWindowList().size(), 1);
-        QWidget* inner = area->subWindowList().first()->widget();
+        QWidget* inner = area->subWindowList().first()->findChild<frmmain*>();
         QCOMPARE(inner->size(), alone);
         for (QPushButton* b : inner->findChildren<QPushButton*>(QStringLiteral("Command1")))
             QVERIFY(inner->rect().contains(QRect(b->mapTo(inner, QPoint(0, 0)), b->size())));

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <QFontInfo>
 
 using namespace qel;
 
@@ -153,6 +154,14 @@ private slots:
         QCOMPARE(d.size(), QSize(qRound(designed.width() * f), qRound(designed.height() * f)));
         for (const char* name : {"cmdselect", "cmdback", "vsf", "Command1"})
             QVERIFY2(d.rect().contains(d.findChild<QWidget*>(QString::fromLatin1(name))->geometry()), name);
+        // Scaled once: the Advanced Search frame's controls as much as the others, not again
+        // on top of the frame's scaled font.
+        const double base = QFontInfo(frmmicr().findChild<QWidget*>(QStringLiteral("Label6"))->font()).pointSizeF();
+        for (const char* name : {"Label6", "Command2", "Label2"}) {
+            const double size = QFontInfo(d.findChild<QWidget*>(QString::fromLatin1(name))->font()).pointSizeF();
+            // The largest size the font takes that is not above the target (pixel steps).
+            QVERIFY2(size <= base * f + 0.05 && size >= base * f - 1.0, qPrintable(QStringLiteral("%1: %2 of %3").arg(name).arg(size).arg(base)));
+        }
     }
 
     void fontsShrinkWithGeometryKept()
