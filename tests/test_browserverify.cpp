@@ -179,6 +179,8 @@ private slots:
         watch.start(2);
         ScriptedUser user;
         user.when(verifierWaitsForCode, [&] {
+                if (!first)   // the picture as the user sees it, whichever timer came first
+                    first = shownWindow(QStringLiteral("frmPANTAN"))->findChild<QLabel*>(QStringLiteral("PicImg"))->pixmap().cacheKey();
                 wrongTyped = true;
                 typeCode(QStringLiteral("WRONG"));
             })

@@ -78,9 +78,18 @@ private slots:
                 });
                 return order;
             };
-            // The grid puts rows with an empty leading key after the others.
+            // The grid puts rows without a value in a key after the others with the same keys before it.
             const auto blanksLast = [&rows](std::vector<int> order, const std::vector<int>& keys) {
-                std::stable_partition(order.begin(), order.end(), [&](int r) { return !rows[r][keys[0]].isEmpty(); });
+                std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+                    for (int k : keys) {
+                        const bool ea = rows[a][k].isEmpty(), eb = rows[b][k].isEmpty();
+                        if (ea != eb)
+                            return eb;
+                        if (const int d = gridsort::compare(rows[a][k], rows[b][k]))
+                            return d < 0;
+                    }
+                    return false;
+                });
                 return order;
             };
             std::vector<int> identity(n);
@@ -114,7 +123,7 @@ private slots:
                         g.setTextMatrixUtf8(r + 1, c + 1, rows[r][c]);
                 }
                 g.sortColumns(gridKeys);
-                std::vector<int> expected = blanksLast(stableSort(identity, keys), keys);
+                std::vector<int> expected = blanksLast(identity, keys);
                 const auto shown = [&g] {
                     std::vector<int> out;
                     for (int r = 1; r < g.rows(); ++r)
@@ -127,7 +136,7 @@ private slots:
                 for (int k : again)
                     againKeys << k + 1;
                 g.sortColumns(againKeys);
-                QCOMPARE(shown(), blanksLast(stableSort(expected, again), again));
+                QCOMPARE(shown(), blanksLast(expected, again));
             }
         }
     }

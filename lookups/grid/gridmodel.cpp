@@ -303,9 +303,7 @@ void GridModel::sortColumns(const QVector<int>& cols, bool descending)
     std::vector<int> order = gridsort::order(m_rowCount, keys);
     if (descending)
         std::reverse(order.begin(), order.end());
-    // Rows with nothing in the leading key (a branch without details) come after the rest.
-    const int lead = cols.first();
-    std::stable_partition(order.begin(), order.end(), [&](int r) { return cell(r, lead).length > 0 || lead == m_numbered; });
+    emptiesLast(order, cols);
     if (m_redraw)
         emit layoutAboutToBeChanged();
     // Rows are not moved: the grid shows stored row m_order[r] as its row r.
@@ -315,6 +313,37 @@ void GridModel::sortColumns(const QVector<int>& cols, bool descending)
     m_order = std::move(order);
     if (m_redraw)
         emit layoutChanged();
+}
+
+void GridModel::emptiesLast(std::vector<int>& order, const QVector<int>& cols) const
+{
+    // At every key, rows with nothing in it (a branch without a centre, a code without details)
+    // come after the rows of their group that have a value there: deepest key first, each within
+    // the runs of rows that agree on the keys before it, as the sort compares them.
+    const auto empty = [this](int r, int col) { return col != m_numbered && cell(r, col).length == 0; };
+    if (std::none_of(order.begin(), order.end(), [&](int r) { return std::any_of(cols.begin(), cols.end(), [&](int c) { return empty(r, c); }); }))
+        return;
+    const auto same = [this](int a, int b, int col) {   // "State" is "STATE" to the sort
+        const Cell &x = cell(a, col), &y = cell(b, col);
+        return gridsort::compare(QByteArrayView(m_text.constData() + x.offset, x.length), QByteArrayView(m_text.constData() + y.offset, y.length)) == 0;
+    };
+    // The first key on which each row differs from the one before it; partitions inside a run
+    // leave the runs of the keys before it where they are.
+    std::vector<int> firstDiff(order.size(), 0);
+    for (size_t i = 1; i < order.size(); ++i) {
+        int k = 0;
+        while (k < cols.size() && same(order[i - 1], order[i], cols[k]))
+            ++k;
+        firstDiff[i] = k;
+    }
+    for (int level = int(cols.size()) - 1; level >= 0; --level) {
+        for (size_t from = 0, to = 0; from < order.size(); from = to) {
+            for (to = from + 1; to < order.size() && firstDiff[to] >= level;)
+                ++to;
+            std::stable_partition(order.begin() + qsizetype(from), order.begin() + qsizetype(to),
+                                  [&](int r) { return !empty(r, cols[level]); });
+        }
+    }
 }
 
 void GridModel::setRedraw(bool on)

@@ -35,7 +35,8 @@ public:
     void setBaseFont(const QFont& f) { m_font = f; }
 
     // The order that passes from the last key to the first would give, in one stable sort
-    // (gridsort::order); descending reverses it. Rows whose leading key is empty come last.
+    // (gridsort::order); descending reverses it. At every key, rows without a value in it come
+    // after the others of their group.
     void sortColumns(const QVector<int>& keys, bool descending = false);
 
     // While redraw is off, changes are not announced to the view; switching it on again resets it.
@@ -71,6 +72,7 @@ private:
     QString cellText(int dataRow, int col) const;
     void store(int dataRow, int col, const char* data, qsizetype length);
     void append(Cell& c, const char* data, qsizetype length);
+    void emptiesLast(std::vector<int>& order, const QVector<int>& cols) const;
     // Stores the rows in the order shown (before rows go from the end).
     void applyOrder();
     // Writes the numbers of the numbered column into its cells, which then hold them as any text.

@@ -14,8 +14,9 @@
 
 using namespace qel;
 
-// Pictures of the windows for the documentation, made offscreen from fixture data. Written only
-// when QELREFDESK_SCREENSHOT_DIR names a directory.
+// Pictures of the windows for the documentation, made offscreen: from the data that ships where
+// there is any, else from fixture data. A tool, not a test: scripts/screenshots runs it with
+// QELREFDESK_SCREENSHOT_DIR naming the folder to write to.
 class TestScreenshots : public QObject {
     Q_OBJECT
     QString outDir;
@@ -30,21 +31,33 @@ private slots:
         if (outDir.isEmpty())
             QSKIP("set QELREFDESK_SCREENSHOT_DIR to write the documentation's screenshots");
         ResourceStore::setOverrideDir(resDir.path());
-        test::writeResource(resDir.path(), QStringLiteral("MICR"), test::micrFixture(2000));
         db = test::freshDatabase(QStringLiteral("t_screenshots"));
         cls.InitMe(docDir.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
     }
     void cleanupTestCase() { ResourceStore::setOverrideDir(QString()); }
 
-    void micrDialogWithResults()
+    void micrAndIfscWithShippedData()
     {
+        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the data that ships
+        test::Messages answers;
         frmmicr d;
         d.InitData(&cls.session());
-        d.LoadData(QStringLiteral(" "), QStringLiteral("FIXTURE CITY 16 "));
+        d.LoadData(QStringLiteral(" "), QStringLiteral("MUMBAI "));
         d.show();
-        test::child<FlexGrid>(&d, "vsf")->setRow(2);
+        test::child<FlexGrid>(&d, "vsf")->setRow(3);
         QApplication::processEvents();
         QVERIFY(d.grab().save(outDir + QStringLiteral("/micr-dialog.png")));
+        std::unique_ptr<LookupDialog> ifsc = test::lookupDialog("frmIFSC");
+        ifsc->InitData(&cls.session());
+        ifsc->LoadData(QString(), QString());
+        test::choose(ifsc.get(), "Combo1", QStringLiteral("MAHARASHTRA"));
+        test::choose(ifsc.get(), "Combo2", QStringLiteral("PUNE"));
+        ifsc->Command1_Click();
+        ifsc->show();
+        test::child<FlexGrid>(ifsc.get(), "vsf")->setRow(1);
+        QApplication::processEvents();
+        QVERIFY(ifsc->grab().save(outDir + QStringLiteral("/ifsc-dialog.png")));
+        ResourceStore::setOverrideDir(resDir.path());
     }
 
     void serviceTaxDialog()
@@ -144,4 +157,4 @@ private slots:
 };
 
 QEL_TEST(TestScreenshots);
-#include "test_screenshots.moc"
+#include "screenshots.moc"
