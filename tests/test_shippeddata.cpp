@@ -152,7 +152,12 @@ private slots:
             ifsc->Command1_Click();
             auto micr = dialog("frmmicr");
             micr->LoadData(QString(), QStringLiteral("MUMBAI "));
-            for (LookupDialog* d : {ifsc.get(), micr.get()}) {
+            std::vector<std::unique_ptr<LookupDialog>> all;   // every row of the other shipped sets
+            for (const char* name : {"frmpin", "frmstd", "frmISD", "frmDistance"}) {
+                all.push_back(dialog(name));
+                all.back()->fillAll();
+            }
+            for (LookupDialog* d : {ifsc.get(), micr.get(), all[0].get(), all[1].get(), all[2].get(), all[3].get()}) {
                 d->show();
                 auto* g = child<FlexGrid>(d, "vsf");
                 QVERIFY(g->rows() > 500);
