@@ -6,9 +6,11 @@
 #include "netcfg/frmproxy.h"
 #include "netcfg/httprequest.h"
 #include "refdata/import.h"
+#include "refdata/resourcestore.h"
 #include "refdata/tables.h"
 #include "refdata/tablesetup.h"
 #include "verify/pantandialog.h"
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -158,19 +160,45 @@ void ClsMain::Resize_For_Resolution(QWidget* MyForm, bool RePosForm) { m_session
 
 int ClsMain::PrepareData() { return PrepareData({}); }
 
-int ClsMain::PrepareData(const std::function<void(int, int, const QString&)>& progress)
+int ClsMain::PrepareData(const std::function<void(int, int, const QString&)>& progress) { return PrepareData(progress, nullptr); }
+
+QVector<ClsMain::DataSetReport> ClsMain::DataSets()
+{
+    QVector<DataSetReport> sets;
+    for (const TableDef* t : Tables::all()) {
+        const QString type = QString::fromLatin1(t->resource);
+        sets.append({type, QString::fromLatin1(t->name), ResourceStore::recordCount(type), ResourceStore::description(type)});
+    }
+    return sets;
+}
+
+int ClsMain::PrepareData(const std::function<void(int, int, const QString&)>& progress, QVector<DataSetReport>* reports)
 {
     const QVector<const TableDef*> tables = Tables::all();
+    QVector<DataSetReport> sets = DataSets();
+    if (reports)
+        *reports = sets;   // each filled in as its table is done, for a progress display to read
     int failed = 0;
     for (int i = 0; i < tables.size(); ++i) {
         if (progress)
-            progress(i, int(tables.size()), QString::fromLatin1(tables[i]->resource));
-        if (setupReferenceTable(m_session, QStringLiteral("CLSMAIN"), "PREPAREDATA", *tables[i]).isEmpty())
+            progress(i, int(tables.size()), sets[i].dataSet);
+        QElapsedTimer t;
+        t.start();
+        int rows = -1;
+        if (setupReferenceTable(m_session, QStringLiteral("CLSMAIN"), "PREPAREDATA", *tables[i], &rows).isEmpty()) {
             ++failed;
+            rows = -1;
+        }
+        sets[i].rows = rows;
+        sets[i].ms = t.elapsed();
+        if (reports)
+            (*reports)[i] = sets[i];
     }
     if (progress)
         progress(int(tables.size()), int(tables.size()), QString());
     return failed;
 }
+
+QString ClsMain::Version() { return QStringLiteral(QELREFDESK_VERSION); }
 
 } // namespace qel

@@ -57,6 +57,22 @@ public:
     Q_INVOKABLE int PrepareData();
     int PrepareData(const std::function<void(int done, int total, const QString& dataSet)>& progress);
 
+    // A data set as it ships (dataSet, table, expected) and, after PrepareData, as it was set up.
+    struct DataSetReport {
+        QString dataSet;       // "MICR"
+        QString table;         // "TmpMICR_Master"
+        qint64 expected = 0;   // the records of the installed or shipped list; 0: not installed
+        QString source;        // "Data: <source>, as of <date>."
+        qint64 rows = -1;      // the rows the table holds after set-up (-1: it could not be set up)
+        qint64 ms = 0;         // how long its set-up took
+    };
+    static QVector<DataSetReport> DataSets();
+    // As PrepareData, and what each data set came to, in the order of DataSets() (each entry
+    // complete by the time progress hears of the next data set).
+    int PrepareData(const std::function<void(int done, int total, const QString& dataSet)>& progress,
+                    QVector<DataSetReport>* reports);
+    static QString Version();
+
     // The members, as the host's properties read and write them.
     Connection* Db() const;
     QString DocPath() const;

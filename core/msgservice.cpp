@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <cstdio>
 
 namespace qel {
 
@@ -12,10 +13,22 @@ MessageService::Responder& responder()
     return r;
 }
 
+// No screen to show a box on (an installation script, a service, the data tool: a process
+// without a widget application, or on the "minimal" platform): nobody could answer it, so the
+// text goes to the terminal and the default answer is taken.
+bool headless()
+{
+    return !qobject_cast<QApplication*>(QCoreApplication::instance()) || QGuiApplication::platformName() == u"minimal";
+}
+
 MessageService::Answer show(QWidget* parent, const MessageService::Message& m)
 {
     if (responder())
         return responder()(m);
+    if (headless()) {
+        std::fprintf(stderr, "%s\n", qPrintable(m.text));
+        return m.kind == MessageService::Question ? m.defaultAnswer : MessageService::Ok;
+    }
     // Texts may carry what a server or a file said: they are shown as they are, never as markup.
     QMessageBox box(m.kind == MessageService::Question ? QMessageBox::Question : QMessageBox::Information,
                     MessageService::defaultTitle(), m.text,
@@ -39,6 +52,8 @@ BusyNotice::BusyNotice(QWidget* parent, const QString& text)
         busyObserver()(text);
         return;
     }
+    if (headless())
+        return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_dialog = new QProgressDialog(text, QString(), 0, 0, parent);
     m_dialog->setObjectName(QStringLiteral("frmBusy"));

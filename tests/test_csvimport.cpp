@@ -82,17 +82,50 @@ private slots:
         QVERIFY(r.errors.value(0).contains(QStringLiteral("Windows-1252")));
     }
 
-    void importToolNamesAnUnknownType()
+    void importToolSaysWhatWentWrongAndExitsByIt()
     {
-        QProcess tool;
-        tool.start(QStringLiteral(QEL_IMPORT_TOOL), {QStringLiteral("--type"), QStringLiteral("FOO"), QStringLiteral("--fields")});
-        QVERIFY(tool.waitForFinished(10000));
-        QCOMPARE(tool.exitCode(), 2);
-        const QString said = QString::fromLocal8Bit(tool.readAllStandardError());
+        // 0 done, 1 the work failed, 2 usage or a connection that cannot be used; each said plainly.
+        QTemporaryDir dir;
+        const QString bad = dir.filePath(QStringLiteral("bad.csv"));
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("S,C,A,P\nFIXTURE S,FIXTURE C\n");
+        f.close();
+        const auto run = [](const QStringList& args, QString* out = nullptr) {
+            QProcess tool;
+            tool.start(QStringLiteral(QEL_IMPORT_TOOL), args);
+            [&] { QVERIFY(tool.waitForFinished(60000)); }();
+            if (out)
+                *out = QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
+            return tool.exitCode();
+        };
+        QString said;
+        QCOMPARE(run({QStringLiteral("--type"), QStringLiteral("FOO"), QStringLiteral("--fields")}, &said), 2);
         QVERIFY2(said.contains(QStringLiteral("FOO is not")) && said.contains(QStringLiteral("IFSC ISD MICR")), qPrintable(said));
-        tool.start(QStringLiteral(QEL_IMPORT_TOOL), {QStringLiteral("--type"), QStringLiteral("std"), QStringLiteral("--fields")});
-        QVERIFY(tool.waitForFinished(10000));
-        QCOMPARE(tool.readAllStandardOutput().trimmed(), QByteArray("Sr State City STDCode"));
+        QCOMPARE(run({QStringLiteral("--type"), QStringLiteral("std"), QStringLiteral("--fields")}, &said), 0);
+        QVERIFY2(said.startsWith(QStringLiteral("Sr State City STDCode\n")), qPrintable(said));
+        QCOMPARE(run({QStringLiteral("--version")}, &said), 0);
+        QVERIFY2(said.contains(QStringLiteral("QELRefDesk 1.")) && said.contains(QStringLiteral("MICR")) && said.contains(QStringLiteral("as of")),
+                 qPrintable(said));
+        QCOMPARE(run({QStringLiteral("--help")}, &said), 0);
+        QVERIFY(said.contains(QStringLiteral("Exit codes")));
+        QCOMPARE(run({QStringLiteral("--type"), QStringLiteral("PIN"), QStringLiteral("--dir"), dir.path(), bad}, &said), 1);
+        QVERIFY2(said.contains(QStringLiteral("line 2")), qPrintable(said));
+        QCOMPARE(run({QStringLiteral("--type"), QStringLiteral("PIN"), dir.filePath(QStringLiteral("missing.csv"))}), 2);
+        QCOMPARE(run({QStringLiteral("--prepare"), QStringLiteral("--connection"), QStringLiteral("Sever=db.example;Database=x;")}, &said), 2);
+        QVERIFY2(said.contains(QStringLiteral("\"Sever\"")), qPrintable(said));
+        QCOMPARE(run({QStringLiteral("--prepare"), QStringLiteral("--connection"), QStringLiteral("Server=127.0.0.1;Port=1;Uid=u;")}, &said), 2);
+        QVERIFY2(said.contains(QStringLiteral("Database=")) && said.count(u'\n') <= 2, qPrintable(said));
+        QCOMPARE(run({QStringLiteral("--prepare"), QStringLiteral("--connection-file"), dir.filePath(QStringLiteral("none.conn"))}), 2);
+        QCOMPARE(run({QStringLiteral("--prepare"), QStringLiteral("--connection"), QStringLiteral("Server=127.0.0.1;Port=1;Database=x;Uid=u;")}, &said), 1);
+        QVERIFY2(said.contains(QStringLiteral("Could not open the database")), qPrintable(said));
+        // A real preparation: a line per data set to a pipe, then the table of every set.
+        test::freshDatabase(QStringLiteral("t_tool_prepare"));
+        QCOMPARE(run({QStringLiteral("--prepare"), QStringLiteral("--connection"), test::connectionString(QStringLiteral("t_tool_prepare"))}, &said), 0);
+        QVERIFY2(said.contains(QStringLiteral("TmpMICR_Master")) && said.contains(QStringLiteral("rows loaded"))
+                     && said.contains(QStringLiteral("not installed (no open source; install a list with --type TINFC)"))
+                     && !said.contains(u'#'),
+                 qPrintable(said));
     }
 
     void installedResourceReloadsTheTable()
