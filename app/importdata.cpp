@@ -126,48 +126,9 @@ int version()
     return Ok;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Converts a CSV list and installs it as its data set's resource.
+int installList(const QCommandLineParser& p)
 {
-    // The component's messages need a GUI application; none is shown without a screen.
-    // A tool: no window of the component's ever shows; its messages go to the terminal.
-    qputenv("QT_QPA_PLATFORM", "minimal");
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("QELRefDesk"));
-    app.setApplicationVersion(ClsMain::Version());
-    QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral(
-        "Converts a CSV file (with a header line) into a QELRefDesk data resource and installs it.\n"
-        "Example: qelrefdesk-import --type IFSC --map IFSC=IFSC --map Bank=BANK --map Branch=BRANCH ifsc.csv\n"
-        "With --prepare, loads every reference table into the database ahead of its first use.\n"
-        "Exit codes: 0 done; 1 the work failed (the database cannot be reached or a load failed, a\n"
-        "list has errors); 2 usage, a file that cannot be read, or a connection string or file that\n"
-        "cannot be used."));
-    p.addHelpOption();
-    p.addOption({QStringLiteral("version"), QStringLiteral("The version and each data set's source and date.")});
-    p.addOption({QStringLiteral("type"), QStringLiteral("The resource: ") + CsvImport::types().join(u' '), QStringLiteral("TYPE")});
-    p.addOption({QStringLiteral("map"), QStringLiteral("FIELD=COLUMN: take a field from a CSV column (repeatable)."), QStringLiteral("map")});
-    p.addOption({QStringLiteral("fields"), QStringLiteral("List the fields of --type and stop.")});
-    p.addOption({QStringLiteral("skip-bad"), QStringLiteral("Install the good lines even when some lines have errors.")});
-    p.addOption({QStringLiteral("dir"), QStringLiteral("Install here instead of ") + CsvImport::defaultInstallDir(), QStringLiteral("dir")});
-    p.addOption({QStringLiteral("prepare"), QStringLiteral("Set up every reference table in the database now.")});
-    p.addOption({QStringLiteral("connection"), QStringLiteral("With --prepare: this server instead of the private one."), QStringLiteral("string")});
-    p.addOption({QStringLiteral("connection-file"), QStringLiteral("With --prepare: the connection string from this file (mode 600)."),
-                 QStringLiteral("file")});
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The CSV file."));
-    if (!p.parse(app.arguments())) {
-        fprintf(stderr, "%s\n", qPrintable(p.errorText()));
-        return Usage;
-    }
-    if (p.isSet(QStringLiteral("help"))) {
-        printf("%s", qPrintable(p.helpText()));
-        return Ok;
-    }
-    if (p.isSet(QStringLiteral("version")))
-        return version();
-    if (p.isSet(QStringLiteral("prepare")))
-        return prepare(p);
     const QString type = p.value(QStringLiteral("type")).toUpper();
     if (!type.isEmpty() && CsvImport::fields(type).isEmpty()) {
         fprintf(stderr, "%s is not a data set that can be imported; the types are: %s\n", qPrintable(type),
@@ -214,4 +175,49 @@ int main(int argc, char** argv)
     }
     printf("Installed %d %s records; the table is reloaded the next time its dialog opens.\n", r.records, qPrintable(type));
     return Ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The component's messages need a GUI application; none is shown without a screen.
+    // A tool: no window of the component's ever shows; its messages go to the terminal.
+    qputenv("QT_QPA_PLATFORM", "minimal");
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("QELRefDesk"));
+    app.setApplicationVersion(ClsMain::Version());
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "Converts a CSV file (with a header line) into a QELRefDesk data resource and installs it.\n"
+        "Example: qelrefdesk-import --type IFSC --map IFSC=IFSC --map Bank=BANK --map Branch=BRANCH ifsc.csv\n"
+        "With --prepare, loads every reference table into the database ahead of its first use.\n"
+        "Exit codes: 0 done; 1 the work failed (the database cannot be reached or a load failed, a\n"
+        "list has errors); 2 usage, a file that cannot be read, or a connection string or file that\n"
+        "cannot be used."));
+    p.addHelpOption();
+    p.addOption({QStringLiteral("version"), QStringLiteral("The version and each data set's source and date.")});
+    p.addOption({QStringLiteral("type"), QStringLiteral("The resource: ") + CsvImport::types().join(u' '), QStringLiteral("TYPE")});
+    p.addOption({QStringLiteral("map"), QStringLiteral("FIELD=COLUMN: take a field from a CSV column (repeatable)."), QStringLiteral("map")});
+    p.addOption({QStringLiteral("fields"), QStringLiteral("List the fields of --type and stop.")});
+    p.addOption({QStringLiteral("skip-bad"), QStringLiteral("Install the good lines even when some lines have errors.")});
+    p.addOption({QStringLiteral("dir"), QStringLiteral("Install here instead of ") + CsvImport::defaultInstallDir(), QStringLiteral("dir")});
+    p.addOption({QStringLiteral("prepare"), QStringLiteral("Set up every reference table in the database now.")});
+    p.addOption({QStringLiteral("connection"), QStringLiteral("With --prepare: this server instead of the private one."), QStringLiteral("string")});
+    p.addOption({QStringLiteral("connection-file"), QStringLiteral("With --prepare: the connection string from this file (mode 600)."),
+                 QStringLiteral("file")});
+    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The CSV file."));
+    if (!p.parse(app.arguments())) {
+        fprintf(stderr, "%s\n", qPrintable(p.errorText()));
+        return Usage;
+    }
+    if (p.isSet(QStringLiteral("help"))) {
+        printf("%s", qPrintable(p.helpText()));
+        return Ok;
+    }
+    if (p.isSet(QStringLiteral("version")))
+        return version();
+    if (p.isSet(QStringLiteral("prepare")))
+        return prepare(p);
+    return installList(p);
 }

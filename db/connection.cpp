@@ -1,104 +1,17 @@
 #include "db/connection.h"
-#include "db/recordset.h"
 #include "db/charsets.h"
+#include "db/recordset.h"
+#include "db/tlsguard.h"
 #include <mysql.h>
-#include <mysql/plugin_auth.h>
 #include <errmsg.h>
 #include <ma_pvio.h>
-#include <QFile>
-#include <mutex>
 #include <QStringList>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qel {
 
 namespace {
 constexpr int kRefused = dberr::kUnknown;   // as the library reports a refused file
-
-// The client library refuses a server without TLS only when it also checks the certificate;
-// with SslMode=Required it would log in in clear text. This authentication step runs after the
-// server's greeting and before the first packet of the client: it refuses a server that does
-// not offer TLS, so that neither the user name nor anything of the password leaves. Where the
-// server offers TLS, its first packet starts TLS and then says who logs in; the server answers
-// with the authentication its account needs, which the library runs over TLS.
-thread_local bool t_refusedPlain = false;
-const char* const kTlsGuard = "qelrefdesk_tls_guard";
-
-int tlsGuard(MYSQL_PLUGIN_VIO* vio, MYSQL* mysql)
-{
-    if (!(mysql->server_capabilities & CLIENT_SSL)) {
-        t_refusedPlain = true;
-        return CR_ERROR;
-    }
-    return vio->write_packet(vio, nullptr, 0) || !mysql_get_ssl_cipher(mysql) ? CR_ERROR : CR_OK;
-}
-
-// The library's authentication plugin, as its client_plugin.h lays it out (that header needs
-// another that the -dev package leaves out).
-struct AuthPlugin {
-    int type;
-    unsigned int interfaceVersion;
-    const char* name;
-    const char* author;
-    const char* desc;
-    unsigned int version[3];
-    const char* license;
-    void* mysqlApi;
-    int (*init)(char*, size_t, int, va_list);
-    int (*deinit)();
-    int (*options)(const char*, const void*);
-    int (*authenticateUser)(MYSQL_PLUGIN_VIO*, MYSQL*);
-};
-constexpr int kAuthenticationPlugin = 2, kAuthenticationInterface = 0x0100;
-
-AuthPlugin g_tlsGuard = {
-    kAuthenticationPlugin, kAuthenticationInterface, kTlsGuard, "QELRefDesk",
-    "Refuses a server that offers no TLS before anything is sent", {1, 0, 0}, "Proprietary", nullptr, nullptr, nullptr,
-    nullptr, &tlsGuard};
-
-bool registerTlsGuard(MYSQL* m)
-{
-    static std::once_flag once;
-    static bool registered = false;
-    std::call_once(once, [m] {
-        registered = mysql_client_register_plugin(m, reinterpret_cast<st_mysql_client_plugin*>(&g_tlsGuard)) != nullptr;
-    });
-    return registered;
-}
-
-// "VerifyFull", "verify-full", "VERIFY_FULL": one name, whatever the case and separators.
-QString folded(const QString& s)
-{
-    QString f = s.trimmed().toLower();
-    f.remove(u'-');
-    f.remove(u'_');
-    return f;
-}
-
-bool parseTls(const QString& value, ConnectionOptions::Tls* tls)
-{
-    const QString m = folded(value);
-    if (m == u"required" || m == u"require")
-        *tls = ConnectionOptions::Tls::Required;
-    else if (m == u"verifyfull" || m == u"verifyidentity")
-        *tls = ConnectionOptions::Tls::VerifyFull;
-    else if (m == u"none" || m == u"disabled" || m == u"preferred")
-        *tls = ConnectionOptions::Tls::Default;
-    else
-        return false;
-    return true;
-}
-
-bool parseSeconds(const QString& value, unsigned* seconds)
-{
-    bool ok = false;
-    const unsigned n = value.toUInt(&ok);
-    if (ok && n > 0)
-        *seconds = n;
-    return ok && n > 0;
-}
 
 // The character set names of the server and of the client library for one set.
 bool sameCharset(QByteArray a, QByteArray b)
@@ -109,71 +22,6 @@ bool sameCharset(QByteArray a, QByteArray b)
     return a == b;
 }
 } // namespace
-
-ConnectionOptions ConnectionOptions::parse(const QString& connectionString)
-{
-    ConnectionOptions o;
-    const auto refuse = [&o](const QString& why) {
-        if (o.invalid.isEmpty())
-            o.invalid = why;
-    };
-    for (const QString& part : connectionString.split(u';', Qt::SkipEmptyParts)) {
-        if (part.trimmed().isEmpty())
-            continue;
-        const int eq = part.indexOf(u'=');
-        const QString key = folded(eq < 0 ? part : part.left(eq));
-        const QString val = eq < 0 ? QString() : part.mid(eq + 1).trimmed();
-        if (key == u"server" || key == u"host") o.host = val;
-        else if (key == u"port") o.port = val.toUInt();
-        else if (key == u"socket") o.socket = val;
-        else if (key == u"database" || key == u"db") o.database = val;
-        else if (key == u"uid" || key == u"user") o.user = val;
-        else if (key == u"pwd" || key == u"password") o.password = val;
-        else if (key == u"sslca") o.sslCa = val;
-        else if (key == u"sslcert") o.sslCert = val;
-        else if (key == u"sslkey") o.sslKey = val;
-        else if (key == u"sslmode") {
-            if (!parseTls(val, &o.tls))
-                refuse(QStringLiteral("SslMode=%1 is not a TLS mode; write SslMode=Required or SslMode=VerifyFull").arg(val.left(40)));
-        } else if (key == u"readtimeout" || key == u"writetimeout" || key == u"loadtimeout") {
-            unsigned* t = key == u"readtimeout" ? &o.readTimeout : key == u"writetimeout" ? &o.writeTimeout : &o.loadTimeout;
-            if (!parseSeconds(val, t))
-                refuse(QStringLiteral("%1 must be a number of seconds").arg(part.left(eq).trimmed()));
-        } else {
-            refuse(QStringLiteral("The connection string has an unknown key \"%1\"").arg(part.left(eq < 0 ? 40 : eq).trimmed().left(40)));
-        }
-    }
-    return o;
-}
-
-bool ConnectionOptions::readFile(const QString& path, QString* connectionString, QString* error)
-{
-    const auto fail = [&](const QString& why) {
-        if (error)
-            *error = path + QStringLiteral(": ") + why;
-        return false;
-    };
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return fail(QString::fromLocal8Bit(strerror(errno)));
-    if (!S_ISREG(st.st_mode))
-        return fail(QStringLiteral("not a regular file"));
-    if (st.st_uid != geteuid())
-        return fail(QStringLiteral("belongs to another user"));
-    if (st.st_mode & (S_IRWXG | S_IRWXO))
-        return fail(QStringLiteral("other users can read or change it; make it private with chmod 600"));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return fail(f.errorString());
-    for (const QByteArray& line : f.read(64 * 1024).split('\n')) {
-        const QString t = QString::fromUtf8(line).trimmed();
-        if (!t.isEmpty() && !t.startsWith(u'#')) {
-            *connectionString = t;
-            return true;
-        }
-    }
-    return fail(QStringLiteral("holds no connection string"));
-}
 
 // The answers to the server's requests for a file: only the one file of a running loadLocal.
 struct InfileHandler {
@@ -275,13 +123,12 @@ bool Connection::connectNow()
         const my_bool on = 1, verify = o.tls == ConnectionOptions::Tls::VerifyFull;
         mysql_options(m, MYSQL_OPT_SSL_ENFORCE, &on);
         mysql_options(m, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
-        if (!registerTlsGuard(m)) {
+        if (!tlsguard::require(m)) {
             m_error = {dberr::kTlsFailed, QStringLiteral("TLS cannot be enforced: %1").arg(QString::fromUtf8(mysql_error(m))),
                        QString::fromLatin1(kDriverSource)};
             mysql_close(m);
             return false;
         }
-        mysql_options(m, MYSQL_DEFAULT_AUTH, kTlsGuard);
     }
     return connectTo(m);
 }
@@ -291,11 +138,11 @@ bool Connection::connectTo(MYSQL* m)
     const ConnectionOptions& o = m_options;
     const QByteArray h = o.host.toUtf8(), s = o.socket.toLocal8Bit(), u = o.user.toUtf8(), p = o.password.toUtf8(),
                      d = o.database.toUtf8();
-    t_refusedPlain = false;
+    tlsguard::reset();
     if (!mysql_real_connect(m, h.isEmpty() ? nullptr : h.constData(), u.isEmpty() ? nullptr : u.constData(), p.constData(),
                             d.isEmpty() ? nullptr : d.constData(), o.port, s.isEmpty() ? nullptr : s.constData(), 0)) {
         m_error = {int(mysql_errno(m)), QString::fromUtf8(mysql_error(m)), QString::fromLatin1(kDriverSource)};
-        if (t_refusedPlain)
+        if (tlsguard::refusedPlainServer())
             m_error = {dberr::kTlsFailed,
                        QStringLiteral("The server offers no TLS, and the connection string requires it (SslMode); nothing was sent"),
                        QString::fromLatin1(kDriverSource)};

@@ -2,22 +2,18 @@
 #include "core/session.h"
 #include "core/errlog.h"
 #include "core/msgservice.h"
+#include "core/named.h"
 #include "core/scaling.h"
 #include "db/connection.h"
-#include "lookups/frminstalllist.h"
 #include "lookups/grid/flexgrid.h"
-#include "refdata/csvimport.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -27,173 +23,9 @@ namespace {
 
 int s_yieldMs = 16;
 
-const char* const kStop = "&Stop";
-const char* const kBack = "&Back";
-
-QPixmap closePicture()
-{
-    QPixmap p(22, 22);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    g.setPen(QPen(QColor(150, 20, 20), 3, Qt::SolidLine, Qt::RoundCap));
-    g.drawLine(5, 5, 17, 17);
-    g.drawLine(17, 5, 5, 17);
-    return p;
-}
-
-template <typename W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = named(new QPushButton(QString::fromUtf8(caption), parent), name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QComboBox* list(QWidget* parent, const char* name, bool editable)
-{
-    auto* c = named(new QComboBox(parent), name);
-    c->setEditable(editable);
-    if (editable) {
-        c->setInsertPolicy(QComboBox::NoInsert);
-        c->setCompleter(nullptr);   // completion is the dialog's own (auto-completion on key release)
-    }
-    c->setMaxVisibleItems(20);
-    return c;
-}
-
 } // namespace
 
 void LookupDialog::setYieldInterval(int ms) { s_yieldMs = ms; }
-
-LookupDialog::LookupDialog(const LookupSpec& spec, QWidget* parent) : LookupWindow(parent), m_spec(spec)
-{
-    setObjectName(QString::fromLatin1(spec.name));
-    setWindowTitle(QString::fromUtf8(spec.title).replace(QStringLiteral("&&"), QStringLiteral("&")));
-    const int W = 980, H = 640, margin = 16;
-    setFixedSize(W, H);
-
-    Label1 = named(new QLabel(windowTitle(), this), "Label1");
-    QFont tf(QStringLiteral("Courier New"), 16, QFont::Bold);
-    tf.setStyleHint(QFont::Monospace);
-    Label1->setFont(tf);
-    Label1->setGeometry(margin, 8, W - 80, 30);
-
-    Image1 = named(new QLabel(this), "Image1");
-    Image1->setProperty("Picture", true);
-    Image1->setPixmap(closePicture());
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setGeometry(W - margin - 28, 8, 28, 28);
-    Image1->setToolTip(QStringLiteral("Close"));
-    Image1->setCursor(Qt::PointingHandCursor);
-    Image1->installEventFilter(this);
-
-    // The selection lists in one row, then the button that searches by them.
-    const int n = int(spec.lists.size());
-    const int goWidth = 90;
-    const int listWidth = n ? (W - 2 * margin - goWidth - 12) / n : 0;
-    for (int k = 0; k < n; ++k) {
-        const ListSpec& l = spec.lists[k];
-        auto* lab = named(new QLabel(QString::fromUtf8(l.caption), this), l.label);
-        lab->setGeometry(margin + k * listWidth, 46, listWidth - 12, 18);
-        auto* c = list(this, l.combo, true);
-        c->setGeometry(margin + k * listWidth, 66, listWidth - 12, 26);
-        // The list itself has the focus and receives the keys (it hands them to its text).
-        c->installEventFilter(this);
-        connect(c, &QComboBox::currentIndexChanged, this, [this, k](int i) {
-            if (i >= 0 && !m_loadingList)
-                listClicked(k);
-        });
-        m_listLabels << lab;
-        m_lists << c;
-    }
-    Command1 = button(this, "Command1", spec.command1);
-    Command1->setGeometry(W - margin - goWidth, 65, goWidth, 28);
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-
-    if (!spec.searchBy.isEmpty()) {
-        Frame1 = named(new QGroupBox(QStringLiteral("Advanced Search"), this), "Frame1");
-        Frame1->setGeometry(margin, 104, W - 2 * margin, 62);
-        named(new QLabel(QStringLiteral("Search by"), Frame1), "Label5")->setGeometry(12, 28, 70, 20);
-        Combo4 = list(Frame1, spec.searchCombo, false);
-        Combo4->setGeometry(84, 25, 170, 26);
-        for (const SearchItem& s : spec.searchBy)
-            Combo4->addItem(QString::fromUtf8(s.caption));
-        Combo4->setCurrentIndex(-1);
-        named(new QLabel(QStringLiteral("Criteria"), Frame1), "Label7")->setGeometry(272, 28, 60, 20);
-        Combo5 = list(Frame1, spec.criteriaCombo, false);
-        Combo5->setGeometry(334, 25, 160, 26);
-        Combo5->addItems({QStringLiteral("Containing"), QStringLiteral("Start with"), QStringLiteral("Whole word Only")});
-        Combo5->setCurrentIndex(-1);
-        Label6 = named(new QLabel(QStringLiteral("Value"), Frame1), "Label6");
-        Label6->setGeometry(512, 28, 44, 20);
-        Text1 = named(new QLineEdit(Frame1), "Text1");
-        Text1->setGeometry(558, 25, 260, 26);
-        Text1->installEventFilter(this);
-        Command2 = button(Frame1, "Command2", spec.command2);
-        Command2->setGeometry(W - 2 * margin - goWidth - 12, 24, goWidth, 28);
-        connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    }
-
-    const int gridTop = 178, gridBottom = H - 84;
-    vsf = named(new FlexGrid(this), "vsf");
-    vsf->setGeometry(margin, gridTop, W - 2 * margin, gridBottom - gridTop);
-    vsf->setCols(int(spec.columns.size()) + 1);
-    vsf->setTextMatrix(0, 0, QStringLiteral("Sr. No."));
-    vsf->setColAlignment(0, Qt::AlignHCenter);
-    vsf->setColWidthTwips(0, 960);
-    for (int c = 0; c < spec.columns.size(); ++c) {
-        vsf->setTextMatrix(0, c + 1, QString::fromUtf8(spec.columns[c].header));
-        vsf->setColAlignment(c + 1, spec.columns[c].align);
-        vsf->setColWidthTwips(c + 1, spec.columns[c].widthTwips);
-    }
-    vsf->setCodeColumns(spec.codeColumns);
-    vsf->setExportName(QString::fromLatin1(spec.table ? spec.table->resource : spec.name));
-    connect(vsf, &FlexGrid::AfterSort, this, [this] { loadSrNo(); });
-    connect(vsf, &FlexGrid::rowPicked, this, [this] {
-        if (!cmdselect->isHidden())
-            cmdselect_Click();
-    });
-
-    pb = named(new QProgressBar(this), "pb");
-    pb->setGeometry(margin + 40, (gridTop + gridBottom) / 2 - 12, W - 2 * margin - 80, 24);
-    pb->hide();
-
-    cmdselect = button(this, "cmdselect", "&Select");
-    cmdselect->setGeometry(W - margin - 2 * 110 - 10, H - 44, 110, 32);
-    connect(cmdselect, &QPushButton::clicked, this, [this] { cmdselect_Click(); });
-    cmdback = button(this, "cmdback", kBack);
-    cmdback->setGeometry(W - margin - 110, H - 44, 110, 32);
-    connect(cmdback, &QPushButton::clicked, this, [this] { cmdback_Click(); });
-    if (spec.resultSlots.isEmpty())
-        cmdselect->hide();
-
-    lblRows = named(new QLabel(this), "lblRows");
-    lblRows->setTextFormat(Qt::PlainText);
-    lblRows->setGeometry(margin, H - 44, 260, 32);
-    // Where the data comes from, small, under the grid.
-    lblData = named(new QLabel(this), "lblData");
-    lblData->setTextFormat(Qt::PlainText);
-    lblData->setWordWrap(true);
-    lblData->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont small = lblData->font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
-    lblData->setFont(small);
-    lblData->setStyleSheet(QStringLiteral("QLabel { color: #555555; }"));
-    lblData->setGeometry(margin, H - 80, W - 2 * margin, 34);
-}
-
-void LookupDialog::showRowCount()
-{
-    const int n = vsf->rows() - 1;
-    lblRows->setText(QLocale(QLocale::English, QLocale::UnitedStates).toString(n) + (n == 1 ? QStringLiteral(" row") : QStringLiteral(" rows")));
-}
 
 LookupDialog::~LookupDialog()
 {
@@ -203,9 +35,9 @@ LookupDialog::~LookupDialog()
         disconnect(c, nullptr, this, nullptr);
 }
 
-bool LookupDialog::isFilling() const { return cmdback->text() == QLatin1String(kStop); }
+bool LookupDialog::isFilling() const { return cmdback->text() == QLatin1String(kStopCaption); }
 
-void LookupDialog::setStopCaption(bool stop) { cmdback->setText(QString::fromLatin1(stop ? kStop : kBack)); }
+void LookupDialog::setStopCaption(bool stop) { cmdback->setText(QString::fromLatin1(stop ? kStopCaption : kBackCaption)); }
 
 void LookupDialog::logFailure(const char* procedure, const DbError& e) const
 {
@@ -232,57 +64,6 @@ void LookupDialog::setupTables(const char* procedure)
         noteIfNotInstalled(*table);
     }
 }
-
-void LookupDialog::describeData(const TableDef& table)
-{
-    lblData->setText(ResourceStore::description(QString::fromLatin1(table.resource)));
-}
-
-void LookupDialog::noteIfNotInstalled(const TableDef& table)
-{
-    describeData(table);
-    const QString type = QString::fromLatin1(table.resource);
-    if (ResourceStore::recordCount(type) > 0) {
-        if (m_noData)
-            m_noData->hide();
-        return;
-    }
-    const bool installable = !CsvImport::fields(type).isEmpty();
-    if (!m_noData) {
-        m_noData = named(new QLabel(this), "lblNoData");
-        m_noData->setWordWrap(true);
-        m_noData->setTextFormat(Qt::PlainText);
-        m_noData->setAlignment(Qt::AlignCenter);
-        m_noData->setStyleSheet(QStringLiteral("QLabel { background: #fff8dc; border: 1px solid #c8b560; padding: 8px; }"));
-        m_noData->setGeometry(vsf->x() + 60, vsf->y() + 60, vsf->width() - 120, 90);
-        m_installList = button(this, "cmdInstallList", "&Install a list...");
-        m_installList->setGeometry(vsf->x() + vsf->width() / 2 - 80, vsf->y() + 160, 160, 30);
-        connect(m_installList, &QPushButton::clicked, this, [this, &table] { installList(table); });
-    }
-    m_noData->setText(QStringLiteral("This list is not installed, so there is nothing to search yet.\n"
-                                     "An administrator can install the official list from a CSV file%1.")
-                          .arg(installable ? QStringLiteral(" with \"Install a list...\" below, or with the qelrefdesk-import tool")
-                                           : QStringLiteral(" with the qelrefdesk-import tool")));
-    m_noData->show();
-    m_noData->raise();
-    m_installList->setVisible(installable);
-    m_installList->raise();
-}
-
-void LookupDialog::installList(const TableDef& table)
-{
-    frmInstallList w(QString::fromLatin1(table.resource), windowTitle(), this);
-    if (w.exec() != QDialog::Accepted)
-        return;
-    // The table is loaded anew from the installed list, and the lists show its values.
-    setupTables("LOADDATA");
-    m_installList->hide();
-    if (!m_lists.isEmpty())
-        LoadCombo(0);
-    resetGrid();
-    MessageService::inform(this, QStringLiteral("%1 records installed.").arg(w.installedRecords()));
-}
-
 void LookupDialog::loadData(const QStringList& args)
 {
     setupTables("LOADDATA");
@@ -457,56 +238,17 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append, 
     // The grid is sized once for all records, and its view hears of the rows only when they are
     // in and sorted (nor of the old ones going).
     vsf->setRedraw(false);
-    if (!append)
+    if (!append) {
         vsf->setRows(1);
+        vsf->clearHeaderSort();
+    }
     vsf->setCellFontBold(0, 0, 0, vsf->cols() - 1, true);
     int i = append ? vsf->rows() - 1 : 0;
     prepareFill();
     if (canFill()) {
-        Connection* db = ClsObj ? ClsObj->Db() : nullptr;
-        const bool streamed = rows >= 0;
-        if (!m_rs.open(sql, db, Recordset::Text, streamed ? Recordset::Streamed : Recordset::ClientSide))
-            searchFailed(procedure, m_rs.lastError());
-        m_fieldIdx.clear();
-        for (const ColumnSpec& c : m_spec.columns) {
-            int idx = -1;
-            if (c.field && m_rs.isOpen() && (idx = m_rs.fieldIndex(QString::fromLatin1(c.field))) < 0)
-                logFailure(procedure, m_rs.lastError());
-            m_fieldIdx << idx;
-        }
-        if (const int count = streamed ? rows : m_rs.recordCount(); m_rs.isOpen() && count > 0)
-            vsf->setRows(vsf->rows() + count);
-        if (!append)
-            vsf->gatherSortKeys(m_spec.sortKeys);
-        pb->setValue(0);
-        pb->setMaximum(std::max(1, vsf->rows() - 1));
-        pb->show();
-        vsf->hide();
-        setStopCaption(true);
+        openRows(sql, procedure, append, rows);
         pb->setValue(i);
-        QElapsedTimer sinceYield;
-        sinceYield.start();
-        // The caption can only change while the window handles input.
-        bool filling = isFilling();
-        int gridRows = vsf->rows();
-        while (filling && !m_rs.eof()) {
-            ++i;
-            if (i >= gridRows)
-                vsf->setRows(gridRows = i + 1);
-            fillRow(m_rs, i);
-            // Letting the window handle input after every row would cost a repaint per row;
-            // it is let in every few milliseconds instead (the clock read every 64 rows), which
-            // keeps Stop and the rest responsive.
-            if ((s_yieldMs == 0 || i % 64 == 0) && sinceYield.elapsed() >= s_yieldMs) {
-                pb->setMaximum(std::max(1, gridRows - 1));
-                pb->setValue(i);
-                QApplication::processEvents();
-                sinceYield.restart();
-                filling = isFilling();
-                gridRows = vsf->rows();
-            }
-            m_rs.moveNext();
-        }
+        i = readRows(i);
         if (m_rs.readFailed())
             searchFailed(procedure, m_rs.lastError());
         m_rs.close();
@@ -522,6 +264,58 @@ void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append, 
     vsf->setRedraw(true);
     showRowCount();
     QApplication::restoreOverrideCursor();
+}
+
+void LookupDialog::openRows(const Sql& sql, const char* procedure, bool append, int rows)
+{
+    Connection* db = ClsObj ? ClsObj->Db() : nullptr;
+    const bool streamed = rows >= 0;
+    if (!m_rs.open(sql, db, Recordset::Text, streamed ? Recordset::Streamed : Recordset::ClientSide))
+        searchFailed(procedure, m_rs.lastError());
+    m_fieldIdx.clear();
+    for (const ColumnSpec& c : m_spec.columns) {
+        int idx = -1;
+        if (c.field && m_rs.isOpen() && (idx = m_rs.fieldIndex(QString::fromLatin1(c.field))) < 0)
+            logFailure(procedure, m_rs.lastError());
+        m_fieldIdx << idx;
+    }
+    if (const int count = streamed ? rows : m_rs.recordCount(); m_rs.isOpen() && count > 0)
+        vsf->setRows(vsf->rows() + count);
+    if (!append)
+        vsf->gatherSortKeys(m_spec.sortKeys);
+    pb->setValue(0);
+    pb->setMaximum(std::max(1, vsf->rows() - 1));
+    pb->show();
+    vsf->hide();
+    setStopCaption(true);
+}
+
+int LookupDialog::readRows(int i)
+{
+    QElapsedTimer sinceYield;
+    sinceYield.start();
+    // The caption can only change while the window handles input.
+    bool filling = isFilling();
+    int gridRows = vsf->rows();
+    while (filling && !m_rs.eof()) {
+        ++i;
+        if (i >= gridRows)
+            vsf->setRows(gridRows = i + 1);
+        fillRow(m_rs, i);
+        // Letting the window handle input after every row would cost a repaint per row;
+        // it is let in every few milliseconds instead (the clock read every 64 rows), which
+        // keeps Stop and the rest responsive.
+        if ((s_yieldMs == 0 || i % 64 == 0) && sinceYield.elapsed() >= s_yieldMs) {
+            pb->setMaximum(std::max(1, gridRows - 1));
+            pb->setValue(i);
+            QApplication::processEvents();
+            sinceYield.restart();
+            filling = isFilling();
+            gridRows = vsf->rows();
+        }
+        m_rs.moveNext();
+    }
+    return i;
 }
 
 void LookupDialog::searchFailed(const char* procedure, const DbError& e)
@@ -557,7 +351,7 @@ void LookupDialog::cmdselect_Click()
 
 void LookupDialog::cmdback_Click()
 {
-    if (cmdback->text() != QLatin1String(kBack)) {
+    if (cmdback->text() != QLatin1String(kBackCaption)) {
         setStopCaption(false);   // the running fill sees this before its next row
         return;
     }
@@ -570,9 +364,7 @@ void LookupDialog::keyPressEvent(QKeyEvent* e)
 {
     // Enter presses the focused button (Go, Select, Back); elsewhere it moves on as Tab.
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
-        if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
-            b->click();
-        else
+        if (!pressFocusedButton())
             focusNextChild();
         return;
     }

@@ -117,6 +117,10 @@ protected:
     // A fill of the whole table (rows: the table's row count) streams its rows from the server
     // instead of receiving the whole result first, so that they are held once, in the grid.
     void fillGrid(const Sql& sql, const char* procedure, bool append = false, int rows = -1);
+    // The fill's phases: the query opened and the grid sized for its rows; the rows read until
+    // the end or Stop (the last grid row written).
+    void openRows(const Sql& sql, const char* procedure, bool append, int rows);
+    int readRows(int lastRow);
     // " Where a='x' And b='y'" from the lists [0, upTo) that hold a value.
     Sql listFilter(int upTo) const;
     // A list's fill statement: its query with the table, the filter and the lists' texts in place.
@@ -169,7 +173,14 @@ protected:
     QPushButton* m_installList = nullptr;
 
 private:
+    void buildHeader();
+    void buildLists();
+    void buildAdvancedSearch();
+    void buildGrid();
+    void buildFooter();
     void autoComplete(QComboBox* combo);
+    static constexpr const char* kStopCaption = "&Stop";
+    static constexpr const char* kBackCaption = "&Back";
     void listClicked(int list);
     bool m_loadingList = false;
 };

@@ -244,11 +244,8 @@ private slots:
         // A driver that takes its time to answer (a busy machine): Cancel ends the start at once.
         QTemporaryDir bin;
         const QString driver = bin.filePath(QStringLiteral("slowdriver"));
-        QFile f(driver);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nexec sleep 30\n");
-        f.close();
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(writeFile(driver, "#!/bin/sh\nexec sleep 30\n"));
+        QFile::setPermissions(driver, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         configure(QStringLiteral("ChromeDriver=%1\nChromium=/bin/true\n").arg(driver));
         QElapsedTimer sinceCancel;
         ScriptedUser user;

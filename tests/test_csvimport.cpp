@@ -87,10 +87,7 @@ private slots:
         // 0 done, 1 the work failed, 2 usage or a connection that cannot be used; each said plainly.
         QTemporaryDir dir;
         const QString bad = dir.filePath(QStringLiteral("bad.csv"));
-        QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("S,C,A,P\nFIXTURE S,FIXTURE C\n");
-        f.close();
+        QVERIFY(test::writeFile(bad, "S,C,A,P\nFIXTURE S,FIXTURE C\n"));
         const auto run = [](const QStringList& args, QString* out = nullptr) {
             QProcess tool;
             tool.start(QStringLiteral(QEL_IMPORT_TOOL), args);

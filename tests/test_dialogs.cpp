@@ -363,11 +363,8 @@ private slots:
         QTemporaryDir files;
         const QByteArray header = "State,City,TIN FC Code,Facilitator,Contact Person,Address,Phones,Faxes,Emails\n";
         const QByteArray row = "FIXTURE STATE,FIXTURE CITY,FC001,FIXTURE FACILITATOR,A PERSON,1 ROAD,011-1,,a@x.in\n";
-        for (const auto& [name, body] : {std::pair{"bad.csv", header + row + "\"unterminated,FIXTURE CITY\n"}, std::pair{"good.csv", header + row}}) {
-            QFile f(files.filePath(QString::fromLatin1(name)));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(body);
-        }
+        QVERIFY(test::writeFile(files.filePath(QStringLiteral("bad.csv")), header + row + "\"unterminated,FIXTURE CITY\n"));
+        QVERIFY(test::writeFile(files.filePath(QStringLiteral("good.csv")), header + row));
         test::Messages m;
         test::ScriptedUser user;
         const auto shown = [](const char* name) { return [name] { return test::shownWindow(QString::fromLatin1(name)) != nullptr; }; };

@@ -198,10 +198,7 @@ private slots:
     {
         QTemporaryDir d;
         const QString path = d.filePath(QStringLiteral("office.conn"));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("# the office server\n\nServer=db.office.example;Uid=clerk;Pwd=s3cret;\n");
-        f.close();
+        QVERIFY(writeFile(path, "# the office server\n\nServer=db.office.example;Uid=clerk;Pwd=s3cret;\n"));
         QString conn, error;
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
         QVERIFY(!ConnectionOptions::readFile(path, &conn, &error));

@@ -84,20 +84,28 @@ PrivateServer& server()
     return s;
 }
 
+namespace {
+// A server of the tests' on 127.0.0.1 (its port given when it starts), with these further options;
+// its load folder is removed once it runs, so that it reads no file of ours.
+PrivateServer::Options networkServer(const QString& name, const QStringList& more)
+{
+    PrivateServer::Options o;
+    o.dataDir = dataRoot() + u'-' + name;
+    o.runDir = QStringLiteral("/tmp/qelrd-test-%1-%2").arg(qHash(o.dataDir) % 100000).arg(name);
+    o.loadDir = dataRoot() + u'-' + name + QStringLiteral("-load");
+    o.networkArguments = QStringList{QStringLiteral("--bind-address=127.0.0.1"), QStringLiteral("--skip-name-resolve"),
+                                     QStringLiteral("--local-infile=1")}
+                         + more;
+    return o;
+}
+} // namespace
+
 PrivateServer& tcpServer()
 {
-    static PrivateServer s([] {
-        PrivateServer::Options o;
-        o.dataDir = dataRoot() + QStringLiteral("-tcp");
-        o.runDir = QStringLiteral("/tmp/qelrd-test-%1-tcp").arg(qHash(o.dataDir) % 100000);
-        o.loadDir = dataRoot() + QStringLiteral("-tcp-load");   // removed once the server runs
-        const QString d = tlsDir();
-        o.networkArguments = {QStringLiteral("--bind-address=127.0.0.1"), QStringLiteral("--skip-name-resolve"),
-                              QStringLiteral("--local-infile=1"), QStringLiteral("--ssl-ca=") + d + QStringLiteral("/ca.pem"),
-                              QStringLiteral("--ssl-cert=") + d + QStringLiteral("/server-cert.pem"),
-                              QStringLiteral("--ssl-key=") + d + QStringLiteral("/server-key.pem")};
-        return o;
-    }());
+    const QString d = tlsDir();
+    static PrivateServer s(networkServer(QStringLiteral("tcp"), {QStringLiteral("--ssl-ca=") + d + QStringLiteral("/ca.pem"),
+                                                                 QStringLiteral("--ssl-cert=") + d + QStringLiteral("/server-cert.pem"),
+                                                                 QStringLiteral("--ssl-key=") + d + QStringLiteral("/server-key.pem")}));
     return s;
 }
 
@@ -148,15 +156,7 @@ bool startTcpServer(QString* error)
 
 PrivateServer& plainServer()
 {
-    static PrivateServer s([] {
-        PrivateServer::Options o;
-        o.dataDir = dataRoot() + QStringLiteral("-plain");
-        o.runDir = QStringLiteral("/tmp/qelrd-test-%1-plain").arg(qHash(o.dataDir) % 100000);
-        o.loadDir = dataRoot() + QStringLiteral("-plain-load");
-        o.networkArguments = {QStringLiteral("--bind-address=127.0.0.1"), QStringLiteral("--skip-name-resolve"),
-                              QStringLiteral("--local-infile=1"), QStringLiteral("--init-connect=SET NAMES gbk")};
-        return o;
-    }());
+    static PrivateServer s(networkServer(QStringLiteral("plain"), {QStringLiteral("--init-connect=SET NAMES gbk")}));
     return s;
 }
 
@@ -164,6 +164,12 @@ QString startPlainServer(QString* error)
 {
     QString conn;
     return startOnFreePort(plainServer(), QStringLiteral("qelplain"), QString(), &conn, error) ? conn : QString();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 bool tcpMode() { return qgetenv("QELREFDESK_TEST_SERVER") == "tcp"; }

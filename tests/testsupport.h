@@ -56,6 +56,8 @@ QString docsRoot();
 std::unique_ptr<Connection> freshDatabase(const QString& name, const QString& charset = QStringLiteral("utf8mb4"));
 // A single value of a query, for assertions.
 QString scalar(Connection& db, const QString& sql);
+// Writes a file anew with these bytes (a fixture: a CSV list, a connection file, a script).
+bool writeFile(const QString& path, const QByteArray& bytes);
 // Writes a resource file into dir as TYPE + "1.dat".
 void writeResource(const QString& dir, const QString& type, const QByteArray& bytes);
 // Writes the machine-wide configuration file QELCONFIG.INI into dir (the tests' system folder).

@@ -1,4 +1,5 @@
 #include "verify/pantandialog.h"
+#include "core/named.h"
 #include "core/session.h"
 #include "core/msgservice.h"
 #include "verify/pantancommon.h"
@@ -121,9 +122,7 @@ void PanTanDialog::keyPressEvent(QKeyEvent* e)
         return;
     }
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
-            b->click();
-        else
+        if (!pressFocusedButton())
             focusNextChild();
         return;
     }
