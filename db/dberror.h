@@ -33,6 +33,16 @@ enum : int {
     kCollationMix3 = 1270,      // ER_CANT_AGGREGATE_3COLLATIONS
     kCollationMixN = 1271,      // ER_CANT_AGGREGATE_NCOLLATIONS
     kBadString = 1366,          // ER_TRUNCATED_WRONG_VALUE_FOR_FIELD: a character the column cannot hold
+    kAccessDenied = 1045,       // ER_ACCESS_DENIED_ERROR
+    kAccessDeniedNoPassword = 1698,   // ER_ACCESS_DENIED_NO_PASSWORD_ERROR (socket authentication)
+    kCantGetStat = 13,          // EE_STAT: the server cannot see the file
+    kFileNotFound = 29,         // EE_FILENOTFOUND
+    kSecureFilePriv = 1290,     // ER_OPTION_PREVENTS_STATEMENT (--secure-file-priv)
+    kLocalInfileOff = 1148,     // ER_NOT_ALLOWED_COMMAND: local infile is off
+    kLocalInfileOff2 = 4166,    // ER_LOAD_INFILE_CAPABILITY_DISABLED
+    kLocalInfileOff3 = 3948,    // MySQL's "loading local data is disabled"
+    kLocalInfileOff4 = 2068,    // CR_LOAD_DATA_LOCAL_INFILE_REJECTED
+    kMultiByteTerminator = 1638,   // a warning that a load's terminator is one byte: harmless here
     kClosed = 3704,             // the recordset is not open (ADO's number)
     kNoConnection = 3709,       // the connection cannot be used (ADO's number)
 };
@@ -47,6 +57,18 @@ inline bool isLost(int n)
 // The search value holds characters that the table's character set cannot hold, so no row can
 // hold it either.
 inline bool isUnrepresentable(int n) { return n == kCollationMix || n == kCollationMix3 || n == kCollationMixN || n == kBadString; }
+
+// The server could not read the file it was told to load.
+inline bool isUnreadableFile(int n)
+{
+    return n == kCantGetStat || n == kFileNotFound || n == kAccessDenied || n == kNoReloadRight || n == kSecureFilePriv;
+}
+
+// The server takes no file over the connection.
+inline bool isLocalInfileRefused(int n) { return n == kLocalInfileOff || n == kLocalInfileOff2 || n == kLocalInfileOff3 || n == kLocalInfileOff4; }
+
+// A login the server refused for the account, not for a missing server.
+inline bool isAccessDenied(int n) { return n == kAccessDenied || n == kAccessDeniedNoPassword; }
 
 // A load that another writer on a cluster won: worth one more try.
 inline bool isRetryable(int n) { return n == kDeadlock || isLost(n); }

@@ -103,7 +103,7 @@ bool PrivateServer::isAnswering() const
         return false;
     // A server that turns this account away still answers (one made by an earlier version).
     Connection probe;
-    return probe.open(connectionString()) || probe.lastError().number == 1045 || probe.lastError().number == 1698;
+    return probe.open(connectionString()) || dberr::isAccessDenied(probe.lastError().number);
 }
 
 bool PrivateServer::initialise(QString* error)

@@ -29,10 +29,6 @@ bool inside(const QString& path, const QString& folder)
     return !p.isEmpty() && !f.isEmpty() && (p == f || p.startsWith(f + u'/'));
 }
 
-// Errors that say the server could not read the file it was told to load.
-bool cannotRead(int n) { return n == 13 || n == 29 || n == 1045 || n == 1227 || n == 1290; }
-// Errors that say the server takes no file over the connection.
-bool localRefused(int n) { return n == 1148 || n == 4166 || n == 3948 || n == 2068; }
 
 struct Folder {
     QString path;        // where the file goes; empty: over the connection
@@ -109,7 +105,7 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
             // The terminator byte in the statement must reach the server as the byte 0xA6 it stands
             // for in the file, so the statement goes in the file's character set.
             result.loaded = db->Execute(loadStatement(result.file, Tb), QByteArrayLiteral("latin1"));
-            if (!result.loaded && cannotRead(db->lastError().number)) {
+            if (!result.loaded && dberr::isUnreadableFile(db->lastError().number)) {
                 qCInfo(lcImport, "%s: the server cannot read %s (%s); sending the data over the connection", qPrintable(Tb),
                        qPrintable(result.file), qPrintable(db->lastError().description));
                 overConnection = true;
@@ -127,14 +123,14 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
             // short); the table then holds other data than the resource, and is emptied instead,
             // as a load from a file leaves it.
             const auto cut = std::find_if(db->warnings().begin(), db->warnings().end(),
-                                          [](const DbError& w) { return w.number != 1638; });   // the one-byte terminator is fine
+                                          [](const DbError& w) { return w.number != dberr::kMultiByteTerminator; });
             if (result.loaded && cut != db->warnings().end()) {
                 result.loaded = false;
                 failed(*cut);
                 eh(db->Execute(QStringLiteral("Delete From ") + Tb), db->lastError());
             } else if (!result.loaded) {
                 DbError e = db->lastError();
-                if (localRefused(e.number))
+                if (dberr::isLocalInfileRefused(e.number))
                     e.description = QStringLiteral("The database server takes no data over the connection (its local_infile "
                                                    "setting is off) and cannot read the component's file itself: %1")
                                         .arg(e.description);
