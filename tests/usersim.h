@@ -94,7 +94,8 @@ inline QWindow* keyboardWindow(QWidget* any)
         w->show();
     w->activateWindow();
     QApplication::setActiveWindow(w);
-    QTest::qWaitForWindowActive(w);
+    if (!QTest::qWaitForWindowActive(w))
+        qWarning("the window %s did not become active", qPrintable(w->objectName()));
     return w->windowHandle();
 }
 inline void pressKey(QWidget* any, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
