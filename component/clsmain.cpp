@@ -175,9 +175,10 @@ QVector<ClsMain::DataSetReport> ClsMain::DataSets()
 int ClsMain::PrepareData(const std::function<void(int, int, const QString&)>& progress, QVector<DataSetReport>* reports)
 {
     const QVector<const TableDef*> tables = Tables::all();
-    QVector<DataSetReport> sets = DataSets();
-    if (reports)
-        *reports = sets;   // each filled in as its table is done, for a progress display to read
+    // The caller's reports, each filled in as its table is done (a progress display reads them).
+    QVector<DataSetReport> own;
+    QVector<DataSetReport>& sets = reports ? *reports : own;
+    sets = DataSets();
     int failed = 0;
     for (int i = 0; i < tables.size(); ++i) {
         if (progress)
@@ -191,8 +192,6 @@ int ClsMain::PrepareData(const std::function<void(int, int, const QString&)>& pr
         }
         sets[i].rows = rows;
         sets[i].ms = t.elapsed();
-        if (reports)
-            (*reports)[i] = sets[i];
     }
     if (progress)
         progress(int(tables.size()), int(tables.size()), QString());

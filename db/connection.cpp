@@ -155,14 +155,18 @@ bool Connection::connectTo(MYSQL* m)
     mysql_real_query(m, mode, qstrlen(mode));
     // The server may have set another character set for statements (init_connect): set ours
     // on both sides, so that escaping follows what the server reads.
-    if (charsetDrifted() && !agreeCharset("utf8mb4")) {
-        const DbError e = m_error;
-        close();
-        m_error = e;
-        return false;
-    }
+    if (charsetDrifted() && !agreeCharset("utf8mb4"))
+        return closeKeepingError();
     m_error = {};
     return true;
+}
+
+bool Connection::closeKeepingError()
+{
+    const DbError why = m_error;
+    close();
+    m_error = why;
+    return false;
 }
 
 bool Connection::charsetDrifted()
@@ -300,12 +304,8 @@ bool Connection::query(const Sql& sql)
                    QString::fromLatin1(kDriverSource)};
         return false;
     }
-    if (charset != characterSet() && !agreeCharset(charset)) {
-        const DbError e = m_error;
-        close();
-        m_error = e;
-        return false;
-    }
+    if (charset != characterSet() && !agreeCharset(charset))
+        return closeKeepingError();
     return send(sql);
 }
 
@@ -315,14 +315,10 @@ bool Connection::Execute(const QString& sql)
     // The host may have changed the character set (SET NAMES, SET CHARACTER SET): follow the
     // server, or give up the connection when its set is one the client cannot write.
     if (m_mysql && charsetDrifted()) {
-        const DbError e = m_error;
-        if (!agreeCharset(m_serverCharset)) {
-            const DbError why = m_error;
-            close();
-            m_error = why;
-            return false;
-        }
-        m_error = e;
+        const DbError statement = m_error;
+        if (!agreeCharset(m_serverCharset))
+            return closeKeepingError();
+        m_error = statement;
     }
     return ok;
 }

@@ -100,6 +100,8 @@ private:
     // The server's character set for statements, when the client library believes another.
     bool charsetDrifted();
     void setReadTimeout(unsigned seconds);
+    // Gives up the connection, keeping the error that made it unusable; false.
+    bool closeKeepingError();
     bool send(const Sql& sql);
     // A streamed recordset still reading from the server reads the rest of its rows now.
     void freeForStatement();

@@ -1,5 +1,6 @@
 #include "lookups/frminstalllist.h"
 #include "core/msgservice.h"
+#include "core/named.h"
 #include "lookups/grid/flexgrid.h"
 #include "refdata/csvimport.h"
 #include <QFile>
@@ -27,7 +28,7 @@ constexpr int kErrorsShown = 12;
 
 frmInstallList::frmInstallList(const QString& type, const QString& caption, QWidget* parent) : QDialog(parent), m_type(type)
 {
-    setObjectName(QStringLiteral("frmInstallList"));
+    named(this, "frmInstallList");
     setWindowTitle(QStringLiteral("Install the %1 list").arg(caption));
     resize(760, 420);
     auto* v = new QVBoxLayout(this);
@@ -36,30 +37,24 @@ frmInstallList::frmInstallList(const QString& type, const QString& caption, QWid
                              this);
     intro->setWordWrap(true);
     v->addWidget(intro);
-    lblFile = new QLabel(this);
-    lblFile->setObjectName(QStringLiteral("lblFile"));
+    lblFile = named(new QLabel(this), "lblFile");
     lblFile->setTextFormat(Qt::PlainText);
     v->addWidget(lblFile);
-    vsfPreview = new FlexGrid(this);
-    vsfPreview->setObjectName(QStringLiteral("vsfPreview"));
+    vsfPreview = named(new FlexGrid(this), "vsfPreview");
     const QStringList fields = CsvImport::fields(type);
     vsfPreview->setCols(int(fields.size()));
     for (int c = 0; c < fields.size(); ++c)
         vsfPreview->setTextMatrix(0, c, fields[c]);
     v->addWidget(vsfPreview, 1);
-    lblMapping = new QLabel(this);
-    lblMapping->setObjectName(QStringLiteral("lblMapping"));
+    lblMapping = named(new QLabel(this), "lblMapping");
     lblMapping->setTextFormat(Qt::PlainText);
     lblMapping->setWordWrap(true);
     v->addWidget(lblMapping);
     auto* buttons = new QHBoxLayout;
-    cmdChoose = new QPushButton(QStringLiteral("C&hoose file..."), this);
-    cmdChoose->setObjectName(QStringLiteral("cmdChoose"));
-    cmdInstall = new QPushButton(QStringLiteral("&Install"), this);
-    cmdInstall->setObjectName(QStringLiteral("cmdInstall"));
+    cmdChoose = named(new QPushButton(QStringLiteral("C&hoose file..."), this), "cmdChoose");
+    cmdInstall = named(new QPushButton(QStringLiteral("&Install"), this), "cmdInstall");
     cmdInstall->setEnabled(false);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = named(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel");
     buttons->addWidget(cmdChoose);
     buttons->addStretch();
     buttons->addWidget(cmdInstall);
@@ -76,7 +71,7 @@ frmInstallList::frmInstallList(const QString& type, const QString& caption, QWid
 void frmInstallList::chooseFile()
 {
     QFileDialog ask(this, QStringLiteral("Choose the list"), QString(), QStringLiteral("CSV files (*.csv);;All files (*)"));
-    ask.setObjectName(QStringLiteral("dlgOpenList"));
+    named(&ask, "dlgOpenList");
     ask.setOption(QFileDialog::DontUseNativeDialog);
     ask.setFileMode(QFileDialog::ExistingFile);
     if (ask.exec() == QDialog::Accepted && !ask.selectedFiles().isEmpty())
@@ -100,13 +95,14 @@ bool frmInstallList::loadFile(const QString& path)
     m_mapping.clear();
     QStringList said;
     QVector<int> columnOf;
+    QStringList columns;
+    for (const QString& h : header)
+        columns << folded(h);
     for (const QString& field : fields) {
-        int at = -1;
-        for (int i = 0; i < header.size() && at < 0; ++i)
-            if (folded(header[i]) == folded(field))
-                at = i;
-        for (int i = 0; i < header.size() && at < 0; ++i)
-            if (folded(header[i]).startsWith(folded(field)))
+        const QString wanted = folded(field);
+        int at = int(columns.indexOf(wanted));
+        for (int i = 0; i < columns.size() && at < 0; ++i)
+            if (columns[i].startsWith(wanted))
                 at = i;
         columnOf << at;
         if (at >= 0)

@@ -206,8 +206,10 @@ void LookupDialog::noteIfNotInstalled(const TableDef& table)
     describeData(table);
     const QString type = QString::fromLatin1(table.resource);
     if (ResourceStore::recordCount(type) > 0) {
-        if (m_noData)
+        if (m_noData) {
             m_noData->hide();
+            m_installList->hide();
+        }
         return;
     }
     const bool installable = !CsvImport::fields(type).isEmpty();
@@ -239,7 +241,6 @@ void LookupDialog::installList(const TableDef& table)
         return;
     // The table is loaded anew from the installed list, and the lists show its values.
     setupTables("LOADDATA");
-    m_installList->hide();
     if (!m_lists.isEmpty())
         LoadCombo(0);
     resetGrid();

@@ -25,6 +25,15 @@ namespace {
 // A form action: the search key's text after its first eight characters (`action="`), to the
 // next double quote.
 QString formAction(const QString& page, const QString& key) { return valueAfter(page, key, 8); }
+
+// What the pages are searched for; the requests read their answers for these.
+const char* const kPaymentForm = "action=\"PopServlet?rKey=";
+const char* const kSubmitForm = "action=\"SubmitTdsn?rKey=";
+const char* const kCaptchaSource = "src=\"Captcha1Servlet?";
+const char* const kWrongCode = "Text does not match";
+const char* const kPageError = "Error Found while Accessing this Page";
+const char* const kInvalidPan = "ERROR -PAN is invalid";
+const char* const kNameField = "<input type=\"hidden\" name=\"Name\" value=\"";
 } // namespace
 
 frmPANTAN_N::frmPANTAN_N(QWidget* parent) : PanTanDialog(parent)
@@ -121,7 +130,7 @@ void frmPANTAN_N::STEP1()
     for (;;) {
         setProxyForRequest(ClsObj, WHR.get());
         WHR->Open(QStringLiteral("GET"), base + QStringLiteral("tdsnontds.jsp"), true);
-        WHR->setSearchKeys({"action=\"PopServlet?rKey="});
+        WHR->setSearchKeys({kPaymentForm});
         const bool sent = WHR->Send();
         if (!waitReply(QStringLiteral("ERROR:Cancelled by User.")))
             return endRun();
@@ -148,22 +157,22 @@ void frmPANTAN_N::STEP1()
     }
 
     // The challan page, with the submission's form action and the captcha.
-    QString action = formAction(WHR->ResponseText(), QStringLiteral("action=\"PopServlet?rKey="));
+    QString action = formAction(WHR->ResponseText(), QString::fromLatin1(kPaymentForm));
     if (!action.startsWith(QStringLiteral("PopServlet?rKey="), Qt::CaseInsensitive)) {
         m_result = QStringLiteral("Failed [Error Code : 0002].");
         return endRun();
     }
-    post(action + QStringLiteral("&browser_type=IE&from_tdsnontds=Y&R2=") + m_code, {"action=\"SubmitTdsn?rKey=", "src=\"Captcha1Servlet?"});
+    post(action + QStringLiteral("&browser_type=IE&from_tdsnontds=Y&R2=") + m_code, {kSubmitForm, kCaptchaSource});
     if (!waitReply(QStringLiteral("Cancelled by User.")))
         return endRun();
     const QString page = WHR->ResponseText();
-    action = formAction(page, QStringLiteral("action=\"SubmitTdsn?rKey="));
+    action = formAction(page, QString::fromLatin1(kSubmitForm));
     if (!action.startsWith(QStringLiteral("SubmitTdsn?rkey="), Qt::CaseInsensitive)) {
         m_result = QStringLiteral("Failed [Error Code : 0003].");
         return endRun();
     }
     txtcode->setProperty("Tag", action);
-    const QString captcha = valueAfter(page, QStringLiteral("src=\"Captcha1Servlet?"));
+    const QString captcha = valueAfter(page, QString::fromLatin1(kCaptchaSource));
     if (captcha.isEmpty()) {
         m_result = QStringLiteral("Failed [Error Code : 0004].");
         return endRun();
@@ -251,14 +260,12 @@ void frmPANTAN_N::STEP2()
 
     const QString X = kind(m_code);
     const QString echo = QStringLiteral("<input type=\"hidden\" name=\"") + X + QStringLiteral("\" value=\"") + m_id + QStringLiteral("\">");
-    const QString nameKey = QStringLiteral("<input type=\"hidden\" name=\"Name\" value=\"");
-    post(submission(txtcode->text(), today()),
-         {"Text does not match", "Error Found while Accessing this Page", "ERROR -PAN is invalid", echo.toLatin1(), nameKey.toLatin1()});
+    post(submission(txtcode->text(), today()), {kWrongCode, kPageError, kInvalidPan, echo.toLatin1(), kNameField});
     if (!waitReply(QStringLiteral("Cancelled by User.")))
         return endRun();
 
     const QString reply = WHR->ResponseText();
-    if (reply.contains(QStringLiteral("Text does not match"), Qt::CaseInsensitive)) {
+    if (reply.contains(QString::fromLatin1(kWrongCode), Qt::CaseInsensitive)) {
         busy(false);
         pause();
         MessageService::inform(this, QStringLiteral("Invalid Image Code."));
@@ -266,13 +273,13 @@ void frmPANTAN_N::STEP2()
         txtcode->setFocus();
         return;
     }
-    if (reply.contains(QStringLiteral("Error Found while Accessing this Page"), Qt::CaseInsensitive)
-        || reply.contains(QStringLiteral("ERROR -PAN is invalid"), Qt::CaseInsensitive)) {
+    if (reply.contains(QString::fromLatin1(kPageError), Qt::CaseInsensitive)
+        || reply.contains(QString::fromLatin1(kInvalidPan), Qt::CaseInsensitive)) {
         m_result = QStringLiteral("Invalid ") + X + u'.';
         return endRun();
     }
     if (reply.contains(echo, Qt::CaseInsensitive)) {
-        const QString name = valueAfter(reply, nameKey);
+        const QString name = valueAfter(reply, QString::fromLatin1(kNameField));
         if (!name.isEmpty())
             m_result = QStringLiteral("Valid ") + X + QStringLiteral(" in Name of '") + DecodeHtml(name) + QStringLiteral("'.");
     }
