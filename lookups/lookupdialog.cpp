@@ -8,6 +8,8 @@
 #include "lookups/grid/flexgrid.h"
 #include "refdata/resourcestore.h"
 #include "refdata/tablesetup.h"
+
+#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -138,6 +140,8 @@ void LookupDialog::LoadCombo(int k)
         const int f = rs.fieldIndex(QString::fromLatin1(l.field));
         for (; !rs.eof(); rs.moveNext())
             items << rs.value(f);
+        // An entry in parentheses, such as "(state not known)", is a note, not a name: it goes last.
+        std::stable_partition(items.begin(), items.end(), [](const QString& s) { return !s.startsWith(u'('); });
         c->addItems(items);
         rs.close();
     }

@@ -51,39 +51,49 @@ private slots:
             QCOMPARE(one(QStringLiteral("Select count(*) from ") + QLatin1String(t->name)),
                      QString::number(ResourceStore::recordCount(QLatin1String(t->resource))));
         }
-        QCOMPARE(one(QStringLiteral("Select count(*) from TmpIFSC_Master")), QStringLiteral("176918"));
-        QCOMPARE(one(QStringLiteral("Select count(*) from TmpMICR_Master")), QStringLiteral("116656"));
+        QCOMPARE(one(QStringLiteral("Select count(*) from TmpIFSC_Master")), QStringLiteral("182295"));
+        QCOMPARE(one(QStringLiteral("Select count(*) from TmpMICR_Master")), QStringLiteral("116679"));
         QCOMPARE(one(QStringLiteral("Select count(*) from TmpPIN_Master")), QStringLiteral("154874"));
         QVERIFY(QFile(docs.filePath(QStringLiteral("host.log"))).size() <= 0);
     }
 
     void wellKnownFacts()
     {
+        // PIN and IFSC: one present name for each state; a branch lies in its address PIN's state.
         QCOMPARE(one(QStringLiteral("Select concat(StateN, '|', City) from TmpPIN_Master where PinCode='110001' limit 1")),
                  QStringLiteral("Delhi|Central Delhi"));
-        QCOMPARE(one(QStringLiteral("Select concat_ws('|', BankNm, BankBr, District, StateN) from TmpIFSC_Master where IFSCCode='SBIN0000001'")),
-                 QStringLiteral("State Bank of India|KOLKATA MAIN|KOLKATA|WEST BENGAL"));
+        QCOMPARE(one(QStringLiteral("Select group_concat(distinct StateN) from TmpPIN_Master where PinCode in ('194101', '396210', '605001')")),
+                 QStringLiteral("Dadra and Nagar Haveli and Daman and Diu,Ladakh,Puducherry"));
+        QCOMPARE(one(QStringLiteral("Select count(distinct StateN) from TmpPIN_Master")), QStringLiteral("36"));
+        QCOMPARE(one(QStringLiteral("Select count(distinct StateN) from TmpIFSC_Master where StateN <> ''")), QStringLiteral("36"));
+        QCOMPARE(one(QStringLiteral("Select group_concat(StateN order by IFSCCode) from TmpIFSC_Master "
+                                    "where IFSCCode in ('APBL0000001', 'BARB0AVANTI', 'SBIN0000001')")),
+                 QStringLiteral("ANDHRA PRADESH,CHHATTISGARH,WEST BENGAL"));
+        // MICR: one row per code.
+        QCOMPARE(one(QStringLiteral("Select count(*) - count(distinct concat(CityCode, BankCode, BranchCode)) from TmpMICR_Master")),
+                 QStringLiteral("0"));
         QCOMPARE(one(QStringLiteral("Select concat_ws('|', City, Bank, Branch) from TmpMICR_Master "
                                     "where concat(CityCode, BankCode, BranchCode)='400229002'")),
                  QStringLiteral("MUMBAI|ICICI Bank|MUMBAINARIMAN POINT"));
-        // STD: present states, no state empty, a code never extends another.
+        // STD: present states from data, never a guess; a code never extends another.
         QCOMPARE(one(QStringLiteral("Select group_concat(concat(City, ' ', StateN, ' ', STDCode) order by City) from TmpSTD_Master "
-                                    "where City in ('New Delhi', 'Hyderabad', 'Gwalior', 'Ranchi', 'Gangtok', 'Varanasi')")),
-                 QStringLiteral("Gangtok Sikkim 3592,Gwalior Madhya Pradesh 751,Hyderabad Telangana 40,New Delhi Delhi 11,"
-                                "Ranchi Jharkhand 651,Varanasi Uttar Pradesh 542"));
+                                    "where City in ('Banda', 'Jainagar', 'Kota', 'Madanapalli', 'Noida', 'Tirupati') "
+                                    "and STDCode in ('7583', '6246', '7753', '8571', '120', '877')")),
+                 QStringLiteral("Banda Madhya Pradesh 7583,Jainagar Bihar 6246,Kota Chhattisgarh 7753,"
+                                "Madanapalli (state not known) 8571,Noida Uttar Pradesh 120,Tirupati Andhra Pradesh 877"));
         QCOMPARE(one(QStringLiteral("Select count(*) from TmpSTD_Master a join TmpSTD_Master b "
                                     "on a.STDCode like concat(b.STDCode, '_%') or a.StateN = ''")),
                  QStringLiteral("0"));
-        // ISD: every country, by its name, with its code alone.
+        // ISD: every country by its name; Indian places under present states.
         QCOMPARE(one(QStringLiteral("Select group_concat(Country order by Country) from TmpISD_Master "
                                     "where ISDCode in ('977', '65', '974', '383') and City = '(country code)'")),
                  QStringLiteral("Kosovo,Nepal,Qatar,Singapore"));
-        QCOMPARE(one(QStringLiteral("Select count(*) from TmpISD_Master where Country in ('AC', 'TA', 'XK')")), QStringLiteral("0"));
-        // DIST: present names, no suburb of a listed city.
-        QCOMPARE(one(QStringLiteral("Select Distance from TmpDist_Master where City1='Kanpur' and City2='Lucknow'")), QStringLiteral("76"));
-        QCOMPARE(one(QStringLiteral("Select count(*) from TmpDist_Master where City1 in ('Cawnpore', 'Trichinopoly', 'Calicut', "
-                                    "'Dehra Dun', 'Haora', 'Kalkaji Devi') or Distance = '0'")),
-                 QStringLiteral("0"));
+        QCOMPARE(one(QStringLiteral("Select group_concat(City order by City) from TmpISD_Master where ISDCode in ('91-771', '91-1982')")),
+                 QStringLiteral("Leh, Ladakh,Raipur, Chhattisgarh"));
+        // DIST: ranked by a real population source, present names.
+        QCOMPARE(one(QStringLiteral("Select group_concat(distinct City1 order by City1) from TmpDist_Master "
+                                    "where City1 in ('Mysuru', 'Hubballi', 'Thrissur', 'Shorapur', 'Cawnpore', 'Haora')")),
+                 QStringLiteral("Hubballi,Mysuru,Thrissur"));
     }
 
     void bankRecordsReadBackAsShipped()
@@ -122,7 +132,8 @@ private slots:
         QVERIFY(child<QLabel>(micr.get(), "lblData")->text().startsWith(QStringLiteral("Data: RBI's IFSC lists")));
 
         auto std = dialog("frmstd");
-        QVERIFY(!items(std.get(), "Combo1").first().isEmpty());
+        QCOMPARE(items(std.get(), "Combo1").first(), QStringLiteral("Andaman and Nicobar Islands"));
+        QCOMPARE(items(std.get(), "Combo1").last(), QStringLiteral("(state not known)"));
         choose(std.get(), "Combo1", QStringLiteral("Telangana"));
         QVERIFY(items(std.get(), "Combo2").contains(QStringLiteral("Hyderabad")));
         auto isd = dialog("frmISD");

@@ -1,0 +1,81 @@
+"""The resource format: Windows-1252 text, records ended by byte 0xA6, comma-separated fields,
+text fields in double quotes with quotes doubled and backslashes doubled (the bulk load's escape
+character)."""
+import collections
+import pathlib
+import unicodedata
+
+OUT = pathlib.Path(__file__).resolve().parent.parent / "resources"
+
+# Transliteration: byte pairs that an earlier decoding turned into box-drawing characters (a line
+# break and a no-break space in the RBI files) are spaces; letters that Windows-1252 lacks become
+# their Latin letters (Cyrillic by the Ukrainian national system) or their letters without
+# accents; anything else becomes "?". Each is counted and printed.
+MOJIBAKE = {"\u251c\u255c": " ", "\u252c\u00e1": " ", "\u252c": " "}
+LETTERS = {"\u0111": "d", "\u0110": "D", "\u0142": "l", "\u0141": "L", "\u0131": "i", "\u02bb": "'", "\u02bc": "'"}
+CYRILLIC = dict(zip("абвгґдеєжзиіїйклмнопрстуфхцчшщьюя",
+                    ["a", "b", "v", "h", "g", "d", "e", "ie", "zh", "z", "y", "i", "i", "i", "k", "l", "m", "n", "o", "p", "r", "s",
+                     "t", "u", "f", "kh", "ts", "ch", "sh", "shch", "", "iu", "ia"]))
+transliterated = collections.Counter()
+
+
+def cp1252(value):
+    s = str(value)
+    for bad, good in MOJIBAKE.items():
+        if bad in s:
+            transliterated[bad] += s.count(bad)
+            s = s.replace(bad, good)
+    out = []
+    for ch in s:
+        try:
+            ch.encode("cp1252")
+            out.append(ch)
+        except UnicodeEncodeError:
+            lower = CYRILLIC.get(ch.lower())
+            base = (LETTERS.get(ch) or (lower.capitalize() if lower is not None and ch != ch.lower() else lower)
+                    or unicodedata.normalize("NFKD", ch).encode("ascii", "ignore").decode() or "?")
+            transliterated[ch] += 1
+            out.append(base)
+    return " ".join("".join(out).split())   # one line, single spaces
+
+
+def text(value):
+    s = cp1252(value)
+    return '"' + s.replace("\\", "\\\\").replace('"', '""') + '"'
+
+
+def write(name, records, folder=OUT):
+    data = bytearray()
+    for fields in records:
+        data += ",".join(fields).encode("cp1252") + b"\xa6"
+    (pathlib.Path(folder) / f"{name}1.dat").write_bytes(bytes(data))
+    print(f"{name}: {len(records)} records, {len(data)} bytes")
+    return len(records)
+
+
+
+def read(name, folder=OUT):
+    """The records of a resource file as lists of field texts (quotes and escapes undone)."""
+    data = (pathlib.Path(folder) / f"{name}1.dat").read_bytes().decode("cp1252")
+    records = []
+    for raw in data.split("\xa6")[:-1]:
+        fields, field, quoted, i = [], [], False, 0
+        while i < len(raw):
+            ch = raw[i]
+            if quoted and ch == '"' and raw[i + 1:i + 2] == '"':
+                field.append('"')
+                i += 1
+            elif quoted and ch == "\\" and raw[i + 1:i + 2] == "\\":
+                field.append("\\")
+                i += 1
+            elif ch == '"':
+                quoted = not quoted
+            elif ch == "," and not quoted:
+                fields.append("".join(field))
+                field = []
+            else:
+                field.append(ch)
+            i += 1
+        fields.append("".join(field))
+        records.append(fields)
+    return records
