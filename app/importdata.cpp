@@ -86,6 +86,7 @@ void report(const QVector<ClsMain::DataSetReport>& sets)
     printf("%-10s %-20s %s\n", "data set", "table", "rows");
     for (const auto& s : sets) {
         QString what = s.rows < 0 ? QStringLiteral("could not be set up (see the messages above)")
+                       : s.rows != s.expected ? QStringLiteral("%1 of %2 rows: the load failed (see the messages above)").arg(s.rows).arg(s.expected)
                        : s.expected == 0 ? QStringLiteral("not installed (no open source; install a list with --type %1)").arg(s.dataSet)
                                          : QStringLiteral("%1 rows loaded").arg(s.rows);
         printf("%-10s %-20s %s\n", qPrintable(s.dataSet), qPrintable(s.table), qPrintable(what));

@@ -324,12 +324,11 @@ int main(int argc, char** argv)
             for (const Set& s : sets)
                 exec(db, QStringLiteral("Drop Table If Exists ") + QString::fromLatin1(s.table->name));
         };
-        // The same tables as the component makes them: its columns and its index for the lists.
+        // The same tables as the component makes them: its columns, its key and its index for the lists.
         const auto emptyTables = [&db, sets] {
             for (const Set& s : sets) {
                 const QString name = QString::fromLatin1(s.table->name);
-                exec(db, QStringLiteral("Create Table If Not Exists ") + name + QString::fromLatin1(s.table->columns));
-                addListIndex(&db, name, *s.table);
+                exec(db, QStringLiteral("Create Table If Not Exists ") + name + createColumns(*s.table));
                 exec(db, QStringLiteral("Truncate Table ") + name);
             }
         };

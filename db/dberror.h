@@ -27,6 +27,7 @@ enum : int {
     kIdleTimeout = 4031,        // the server closed an idle connection
     kDeadlock = 1213,           // ER_LOCK_DEADLOCK, also a cluster's certification conflict
     kDuplicateKey = 1061,       // ER_DUP_KEYNAME
+    kDuplicateEntry = 1062,     // ER_DUP_ENTRY
     kNoReloadRight = 1227,      // ER_SPECIFIC_ACCESS_DENIED_ERROR
     kNoDatabase = 1046,         // ER_NO_DB_ERROR
     kCollationMix = 1267,       // ER_CANT_AGGREGATE_2COLLATIONS

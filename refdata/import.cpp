@@ -60,6 +60,16 @@ Folder chooseFolder(Connection* db, const QString& docPath)
 
 } // namespace
 
+void flushTables(Connection* db)
+{
+    Recordset rs;
+    if (db && rs.open(Sql("Select count(*) from information_schema.user_privileges where privilege_type = 'RELOAD' and grantee = "
+                          "concat('''', substring_index(current_user(), '@', 1), '''@''', substring_index(current_user(), '@', -1), '''')"),
+                      db)
+        && rs.value(0) != u"0")
+        db->Execute(Sql("Flush Tables"));
+}
+
 Sql loadStatement(const QString& fileName, const QString& table, bool overConnection)
 {
     // The resource is Windows-1252 text; "character set latin1" (the server's name for that code
@@ -120,14 +130,14 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
             result.loaded = db->loadLocal(loadStatement(result.file, Tb, true), QString(result.file).replace(u'\\', u'/'), data,
                                           QByteArrayLiteral("latin1"));
             // Over the connection the server loads what it can and warns of the rest (a text cut
-            // short); the table then holds other data than the resource, and is emptied instead,
-            // as a load from a file leaves it.
+            // short); the table then holds other data than the resource, and is emptied instead
+            // (at once, not row by row), as a load from a file leaves it.
             const auto cut = std::find_if(db->warnings().begin(), db->warnings().end(),
                                           [](const DbError& w) { return w.number != dberr::kMultiByteTerminator; });
             if (result.loaded && cut != db->warnings().end()) {
                 result.loaded = false;
                 failed(*cut);
-                eh(db->Execute(QStringLiteral("Delete From ") + Tb), db->lastError());
+                eh(db->Execute(QStringLiteral("Truncate Table ") + Tb), db->lastError());
             } else if (!result.loaded) {
                 DbError e = db->lastError();
                 if (dberr::isLocalInfileRefused(e.number))
@@ -143,7 +153,7 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
                    result.route == ImportResult::ServerFile ? qPrintable(QStringLiteral("by the server from ") + result.file)
                                                             : "over the connection");
         }
-        eh(db->Execute(Sql("Flush Tables")), db->lastError());
+        flushTables(db);
     }
     if (!file.remove())
         failed({53, QStringLiteral("File not found: %1").arg(result.file), QStringLiteral("QELRefDesk")});

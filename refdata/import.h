@@ -5,6 +5,7 @@
 
 namespace qel {
 
+class Connection;
 class Session;
 
 // The bulk load of one data resource into its table.
@@ -23,6 +24,10 @@ struct ImportResult {
     DbError error;   // why the rows did not get in
     qint64 rows = -1;   // the rows the load put in, as the server counted them
 };
+
+// "Flush Tables", where the account has the RELOAD right it needs (elsewhere the statement
+// would only fill the server's log with refusals).
+void flushTables(Connection* db);
 
 Sql loadStatement(const QString& fileName, const QString& table, bool overConnection = false);
 ImportResult importResource(Session& cls, const QString& Tb, int Id, const QString& Typ);

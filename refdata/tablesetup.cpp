@@ -5,8 +5,10 @@
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "refdata/import.h"
+#include "refdata/loadlock.h"
 #include "refdata/resourcestore.h"
 #include <QLoggingCategory>
+#include <QRandomGenerator>
 #include <QSet>
 
 namespace qel {
@@ -14,98 +16,171 @@ namespace qel {
 Q_LOGGING_CATEGORY(lcSetup, "qelrefdesk.setup")
 
 namespace {
-// The server-side lock of one table of the current database.
-Sql lockName(const QString& table)
-{
-    return Sql("concat('qelrefdesk.', md5(concat(ifnull(database(), ''), '.', '").value(table).code("')))");
-}
 
-void tellOnce(const QString& table, const QString& resource, int expected, const ImportResult& r)
+// What one setup works with: where it logs, and the connection.
+struct Setup {
+    Session* cls;
+    ErrHandler eh;
+    Connection* db;
+    const TableDef& def;
+
+    bool exec(const Sql& sql) const
+    {
+        if (db)
+            return eh(db->Execute(sql), db->lastError());
+        eh.fail(dberr::kNoConnection, QStringLiteral("The connection cannot be used to perform this operation."), QString::fromLatin1(kDriverSource));
+        return false;
+    }
+    // The rows counted by the server, not fetched: a table that cannot be opened fails here; -1 then.
+    int count(const QString& table, bool logged = true) const
+    {
+        Recordset rs;
+        const bool ok = rs.open(QStringLiteral("Select count(*) from ") + table, db);
+        if (!ok && logged)
+            eh.fail(rs.lastError());
+        return ok ? rs.value(0).toInt() : -1;
+    }
+    // The table holds the resource's rows and has its key (a table of an older version has none).
+    bool current(const QString& table, int expected, int* rows = nullptr) const
+    {
+        const int n = count(table, false);
+        if (rows)
+            *rows = n;
+        Recordset rs;
+        return n == expected && rs.open(Sql("Show Columns From ").code(table).code(QStringLiteral(" Like 'qel_row'")), db) && !rs.eof();
+    }
+};
+
+void tellOnce(const QString& table, const QString& resource, int expected, int kept, const ImportResult& r)
 {
     static QSet<QString> told;
     const QString key = resource + u'/' + QString::number(expected) + u'/' + table;
     if (told.contains(key))
         return;
     told.insert(key);
-    MessageService::inform(nullptr, QStringLiteral("The %1 data could not be loaded into the table %2, so its lookups find "
-                                                   "nothing for now.\n\n%3")
-                                        .arg(resource, table, r.error.description.isEmpty() ? QStringLiteral("The table holds "
-                                                                                                              "fewer rows than the data.")
-                                                                                             : r.error.description));
+    const QString why = r.error.description.isEmpty() ? QStringLiteral("The table holds fewer rows than the data.") : r.error.description;
+    MessageService::inform(nullptr, kept > 0 ? QStringLiteral("The %1 data could not be loaded into the table %2; its lookups go on "
+                                                              "with the %3 rows it held before.\n\n%4")
+                                                   .arg(resource, table)
+                                                   .arg(kept)
+                                                   .arg(why)
+                                             : QStringLiteral("The %1 data could not be loaded into the table %2, so its lookups "
+                                                              "find nothing for now.\n\n%3")
+                                                   .arg(resource, table, why));
 }
+
+// The table in use: created when missing; one that cannot be opened is dropped and the name
+// with "1" tried once. Empty when neither opens.
+QString openTable(const Setup& s)
+{
+    QString name = QString::fromLatin1(s.def.name);
+    for (;;) {
+        s.exec(QStringLiteral("Create Table If Not Exists ") + name + createColumns(s.def));
+        flushTables(s.db);
+        if (s.count(name) >= 0)
+            return name;
+        s.exec(QStringLiteral("Drop Table If Exists ") + name);
+        flushTables(s.db);
+        if (name.endsWith(u'1'))
+            return {};
+        name += u'1';
+    }
+}
+
+QString runName(const QString& table, const char* what)
+{
+    return table + u'_' + QLatin1String(what) + QString::number(QRandomGenerator::global()->generate64() & 0xffffffffffULL, 36);
+}
+
+// Puts the loaded staging table in the place of the one in use, in one statement.
+void swapIn(const Setup& s, const QString& table, const QString& staging)
+{
+    const QString old = runName(table, "old");
+    if (!s.db->Execute(QStringLiteral("Rename Table ") + table + QStringLiteral(" To ") + old + QStringLiteral(", ") + staging
+                       + QStringLiteral(" To ") + table))
+        s.exec(QStringLiteral("Rename Table ") + staging + QStringLiteral(" To ") + table);   // the table in use was gone
+    s.exec(QStringLiteral("Drop Table If Exists ") + old);
+    flushTables(s.db);
+}
+
+// Drops the staging tables of hosts that died during their load (the run's own name and old enough
+// that no load can still be writing it).
+void dropLeftovers(const Setup& s, const QString& table)
+{
+    Recordset rs;
+    if (!rs.open(Sql(QStringLiteral("Select table_name from information_schema.tables where table_schema = database() "
+                                    "and create_time < now() - interval %1 second").arg(LoadLock::kStaleSeconds)), s.db))
+        return;
+    QStringList gone;
+    for (; !rs.eof(); rs.moveNext())
+        if (rs.value(0).startsWith(table + QStringLiteral("_new")) || rs.value(0).startsWith(table + QStringLiteral("_old")))
+            gone << rs.value(0);
+    rs.close();
+    for (const QString& name : gone)
+        s.exec(QStringLiteral("Drop Table If Exists ") + name);
+}
+
+// Loads the resource into a staging table and swaps it in; a load that lost a certification
+// conflict or its connection is tried once more. Returns the rows the table in use holds.
+int reload(const Setup& s, const QString& table, int expected)
+{
+    const QString resource = QString::fromLatin1(s.def.resource);
+    dropLeftovers(s, table);
+    ImportResult r;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QString staging = runName(table, "new");
+        if (!s.exec(QStringLiteral("Create Table ") + staging + createColumns(s.def)))
+            break;
+        r = importResource(*s.cls, staging, 1, resource);
+        const qint64 loaded = r.loaded && r.rows >= 0 ? r.rows : s.count(staging, false);
+        if (r.loaded && loaded == expected) {
+            swapIn(s, table, staging);
+            return int(loaded);
+        }
+        s.exec(QStringLiteral("Drop Table If Exists ") + staging);
+        if (!dberr::isRetryable(r.error.number))
+            break;
+        qCInfo(lcSetup, "%s: the load failed (%d), trying once more", qPrintable(table), r.error.number);
+    }
+    const int kept = s.count(table, false);
+    tellOnce(table, resource, expected, kept, r);
+    return kept;
+}
+
 } // namespace
 
-void addListIndex(Connection* db, const QString& table, const TableDef& def)
+QString createColumns(const TableDef& def)
 {
-    if (!db || !def.listIndex)
-        return;
-    Recordset rs;
-    if (!rs.open(Sql("Show Index From ").code(table).code(QStringLiteral(" Where Key_name = 'qel_lists'")), db) || !rs.eof())
-        return;
-    if (!db->Execute(Sql("Alter Table ").code(table).code(QStringLiteral(" Add Index qel_lists (") + QString::fromLatin1(def.listIndex) + u')')))
-        qCInfo(lcSetup, "%s: no index for the lists: %s", qPrintable(table), qPrintable(db->lastError().description));
+    QString columns = QString::fromLatin1(def.columns).trimmed();
+    columns.chop(1);   // the closing parenthesis
+    columns += QStringLiteral(", qel_row Int Unsigned Not Null Auto_Increment Invisible, Primary Key (qel_row)");
+    if (def.listIndex)
+        columns += QStringLiteral(", Index qel_lists (") + QString::fromLatin1(def.listIndex) + u')';
+    return u' ' + columns + u')';
 }
 
 QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& def, int* rows)
 {
     if (rows)
         *rows = -1;
-    const ErrHandler eh(cls, module, procedure);
-    Connection* db = cls ? cls->Db() : nullptr;
-    const auto exec = [&](const Sql& sql) {
-        if (db)
-            eh(db->Execute(sql), db->lastError());
-        else
-            eh.fail(dberr::kNoConnection, QStringLiteral("The connection cannot be used to perform this operation."), QString::fromLatin1(kDriverSource));
-    };
-    const QString resource = QString::fromLatin1(def.resource);
-    QString name = QString::fromLatin1(def.name);
-    // One host at a time: a second one waits here (for as long as a large load may take) and
-    // then finds the right count.
-    const Sql lock = lockName(name);
-    if (db)
-        exec(Sql("Do get_lock(") + lock + Sql(", 600)"));
-    Recordset rs;
-    for (;;) {
-        exec(QStringLiteral("Create Table If Not Exists ") + name + QString::fromLatin1(def.columns));
-        exec(Sql("Flush Tables"));
-        // The rows counted by the server, not fetched: a table that cannot be opened fails here too.
-        if (eh(rs.open(QStringLiteral("Select count(*) from ") + name, db), rs.lastError())) {
-            addListIndex(db, name, def);
-            break;
-        }
-        exec(QStringLiteral("Drop Table ") + name);
-        exec(Sql("Flush Tables"));
-        if (name.endsWith(u'1')) {
-            name.clear();
-            break;
-        }
-        name += u'1';
-    }
-    if (!name.isEmpty()) {
-        const int expected = ResourceStore::recordCount(resource);
-        int count = rs.value(0).toInt();
-        if (count != expected) {
+    const Setup s{cls, ErrHandler(cls, module, procedure), cls ? cls->Db() : nullptr, def};
+    const QString name = openTable(s);
+    if (name.isEmpty())
+        return name;
+    const int expected = ResourceStore::recordCount(QString::fromLatin1(def.resource));
+    int count = -1;
+    if (!s.current(name, expected, &count)) {
+        // One host at a time; a second one waits, and then finds the rows in place.
+        const LoadLock lock(s.db, name, [&] { return s.current(name, expected, &count); });
+        if (!lock.foundDone() && !s.current(name, expected, &count)) {
             const BusyNotice notice(nullptr, QStringLiteral("Preparing the %1 data for its first use: it is loaded into the "
                                                             "database once, which can take a few seconds.")
-                                                 .arg(resource));
-            exec(QStringLiteral("Delete From ") + name);
-            exec(Sql("Flush Tables"));
-            const ImportResult r = importResource(*cls, name, 1, resource);
-            // The emptied table holds what the load put in, as the server reports it.
-            if (r.loaded && r.rows >= 0)
-                count = int(r.rows);
-            else
-                count = rs.open(QStringLiteral("Select count(*) from ") + name, db) ? rs.value(0).toInt() : -1;
-            if (db && (!r.loaded || count != expected))
-                tellOnce(name, resource, expected, r);
+                                                 .arg(QString::fromLatin1(def.resource)));
+            count = reload(s, name, expected);
         }
-        rs.close();
-        if (rows)
-            *rows = count;
     }
-    if (db)
-        exec(Sql("Do release_lock(") + lock + Sql(")"));
+    if (rows)
+        *rows = count;
     return name;
 }
 

@@ -13,16 +13,22 @@ class Session;
 // logged under module and procedure ("frmmicr", "LOADDATA"); a load that leaves the table
 // without its rows is also told to the user, once per data set and run.
 //
-// Hosts that share one database set a table up one at a time (a lock on the server per
-// database and table), so that a second host waits and then finds the rows in place.
+// A reload never empties the table in use: the rows go into a staging table of this run's own,
+// whose count is checked against the resource's before one "Rename Table" puts it in place (the
+// old table is dropped after). Readers see the old rows or the new ones, never a part, and
+// hosts that load at the same moment, on one server or on several servers of a cluster, cannot
+// double the rows. A lock row in an InnoDB table (QelRefDesk_Loads), which every server of a
+// cluster honours, has a second host wait for the first and then find the rows in place.
+// A load that lost a cluster's certification conflict or its connection is tried once more.
+//
+// Every table has a primary key on an invisible column (qel_row) that "Select *" does not
+// return, so that a cluster that requires keys accepts it and replicates its rows by key.
 //
 // rows, when given, receives the number of rows the table holds afterwards (-1 when unknown).
-// Gives the table the index its lists are filled by (TableDef::listIndex) when it lacks it: before
-// its rows are loaded, or once to a table loaded without it. It only makes the lists faster: a
-// server that refuses it (no right to alter tables, keys too long for its row format) works as
-// before.
-void addListIndex(Connection* db, const QString& table, const TableDef& def);
-
 QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& table, int* rows = nullptr);
+
+// The column list of "Create Table" for a reference table: its own columns, then the hidden key
+// and the index its lists are filled by (TableDef::listIndex).
+QString createColumns(const TableDef& table);
 
 } // namespace qel

@@ -4,8 +4,10 @@
 #include "refdata/tablesetup.h"
 #include "tests/fixtures.h"
 #include "tests/testsupport.h"
+#include "db/recordset.h"
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 using namespace qel;
 
@@ -41,6 +43,16 @@ private slots:
         QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(Column_name order by Seq_in_index) from information_schema.statistics "
                                                   "where table_schema = database() and table_name = 'TmpMICR_Master' and index_name = 'qel_lists'")),
                  QStringLiteral("City,Bank"));
+        // A primary key that "Select *" does not show; no staging table left behind.
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(column_name) from information_schema.key_column_usage where "
+                                                  "table_schema = database() and table_name = 'TmpMICR_Master' and constraint_name = 'PRIMARY'")),
+                 QStringLiteral("qel_row"));
+        Recordset rs;
+        QVERIFY(rs.open(QStringLiteral("Select * from TmpMICR_Master"), db.get()));
+        QCOMPARE(rs.fieldCount(), 7);
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select count(*) from information_schema.tables where table_schema = database() "
+                                                  "and table_name like 'TmpMICR\\_Master\\_%'")),
+                 QStringLiteral("0"));
         QCOMPARE(notices.size(), 1);
         QVERIFY(notices[0].startsWith(QStringLiteral("Preparing the MICR data for its first use")));
         setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
@@ -55,12 +67,46 @@ private slots:
         QCOMPARE(test::scalar(*db, QStringLiteral("Select Branch from TmpMICR_Master where Sr=1")), QStringLiteral("FIXTURE MARK"));
     }
 
-    void oneRowTooManyReloads()
+    void oneRowTooManyOrNoKeyReloads()
     {
         QVERIFY(db->Execute(QStringLiteral("Insert into TmpMICR_Master (Sr, City) values (999, 'FIXTURE EXTRA')")));
         setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
         QCOMPARE(count(QStringLiteral("TmpMICR_Master")), QStringLiteral("120"));
         QCOMPARE(test::scalar(*db, QStringLiteral("Select Branch from TmpMICR_Master where Sr=1")), QStringLiteral("FIXTURE BRANCH 1"));
+        // A table an older version made, without the key, is replaced even with the right count.
+        QVERIFY(db->Execute(QStringLiteral("Alter Table TmpMICR_Master Drop Column qel_row")));
+        QVERIFY(db->Execute(QStringLiteral("Update TmpMICR_Master set Branch='FIXTURE MARK' where Sr=1")));
+        setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
+        QCOMPARE(test::scalar(*db, QStringLiteral("Select concat(count(qel_row), min(Branch)) from TmpMICR_Master where Sr=1")),
+                 QStringLiteral("1FIXTURE BRANCH 1"));
+    }
+
+    void aLoadWaitsForTheHostThatHoldsIt()
+    {
+        // Another host (another connection, perhaps to another server of a cluster) holds the load
+        // of the table, and gives it up after a moment: this one waits, then loads.
+        auto other = std::make_unique<Connection>();
+        QVERIFY(other->open(test::connectionString(QStringLiteral("t_tablesetup"))));
+        QVERIFY(db->Execute(QStringLiteral("Insert into TmpMICR_Master (Sr, City) values (999, 'FIXTURE EXTRA')")));
+        QVERIFY(other->Execute(QStringLiteral("Insert into QelRefDesk_Loads (TableName, Owner) values ('TmpMICR_Master', 'FIXTURE HOST')")));
+        std::thread holder([&] {
+            QThread::msleep(600);
+            other->Execute(QStringLiteral("Delete from QelRefDesk_Loads"));
+        });
+        QElapsedTimer waited;
+        waited.start();
+        setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
+        holder.join();
+        QVERIFY2(waited.elapsed() >= 550, qPrintable(QString::number(waited.elapsed())));
+        QCOMPARE(count(QStringLiteral("TmpMICR_Master")), QStringLiteral("120"));
+        // A lock row of a host that died long ago is taken over at once.
+        QVERIFY(db->Execute(QStringLiteral("Insert into TmpMICR_Master (Sr, City) values (999, 'FIXTURE EXTRA')")));
+        QVERIFY(other->Execute(QStringLiteral("Insert into QelRefDesk_Loads values ('TmpMICR_Master', 'FIXTURE HOST', now() - interval 1 hour)")));
+        waited.restart();
+        setupReferenceTable(&cls.session(), QStringLiteral("frmmicr"), "LOADDATA", Tables::MICR);
+        QVERIFY(waited.elapsed() < 550);
+        QCOMPARE(count(QStringLiteral("TmpMICR_Master")), QStringLiteral("120"));
+        QCOMPARE(count(QStringLiteral("QelRefDesk_Loads")), QStringLiteral("0"));
     }
 
     void damagedTableFallsBackToTheNameWithOne()

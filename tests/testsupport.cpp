@@ -132,7 +132,7 @@ bool startOnFreePort(PrivateServer& s, const QString& user, const QString& requi
     const QString account = QStringLiteral("'%1'@'127.0.0.1'").arg(user);
     for (const Sql& sql : {Sql("Drop User If Exists ") + account,
                            Sql("Create User ") + account + Sql(" Identified By '").value(password).code("' ") + require,
-                           Sql("Grant All Privileges On `t\\_%`.* To ") + account, Sql("Grant Reload On *.* To ") + account})
+                           Sql("Grant All Privileges On `t\\_%`.* To ") + account})
         if (!admin.Execute(sql))
             return *error = admin.lastError().description, false;
     *conn = QStringLiteral("Server=127.0.0.1;Port=%1;Uid=%2;Pwd=%3;").arg(port).arg(user, password);
@@ -172,16 +172,29 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-bool tcpMode() { return qgetenv("QELREFDESK_TEST_SERVER") == "tcp"; }
+bool tcpMode() { return qgetenv("QELREFDESK_TEST_SERVER") == "tcp" || externalMode(); }
+
+bool externalMode() { return qgetenv("QELREFDESK_TEST_SERVER") == "external"; }
+
+namespace {
+// The account of the server the tests run against, without a database: the tests' TCP server's,
+// or the one in QELREFDESK_TEST_CONNECTION_FILE (a server of the tests' runner, such as a node of
+// a cluster; the account may create and drop the databases named t_...).
+QString accountString()
+{
+    QString conn, error;
+    const QString file = externalMode() ? qEnvironmentVariable("QELREFDESK_TEST_CONNECTION_FILE") : tcpConnectionFile();
+    if (!ConnectionOptions::readFile(file, &conn, &error))
+        qFatal("the tests' server: %s", qPrintable(error));
+    return conn;
+}
+} // namespace
 
 QString connectionString(const QString& database)
 {
     if (!tcpMode())
         return server().connectionString(database);
-    QString conn, error;
-    if (!ConnectionOptions::readFile(tcpConnectionFile(), &conn, &error))
-        qFatal("the tests' TCP server: %s", qPrintable(error));
-    return conn + QStringLiteral("Database=%1;").arg(database);
+    return accountString() + QStringLiteral("Database=%1;").arg(database);
 }
 
 QString docsRoot()
@@ -200,7 +213,7 @@ std::unique_ptr<Connection> freshDatabase(const QString& name, const QString& ch
     if (!tcpMode() && !s.ensureRunning(&err))
         qFatal("test database server: %s", qPrintable(err));
     Connection admin;
-    if (!admin.open(s.connectionString()))
+    if (!admin.open(externalMode() ? accountString() : s.connectionString()))
         qFatal("test database server: %s", qPrintable(admin.lastError().description));
     admin.Execute(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(name));
     if (!admin.Execute(QStringLiteral("CREATE DATABASE `%1` CHARACTER SET %2").arg(name, charset)))

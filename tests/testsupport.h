@@ -42,6 +42,8 @@ PrivateServer& server();
 PrivateServer& tcpServer();
 bool startTcpServer(QString* error);
 bool tcpMode();
+// Against a server the runner gives (QELREFDESK_TEST_SERVER=external): over TCP like tcpMode().
+bool externalMode();
 // A third server, started by the tests that need it and stopped by them: TCP on 127.0.0.1 without
 // TLS, whose init_connect sets the character set to gbk for every account but its own. Returns
 // the connection string of a password account on it (empty, and error set, when it did not start).

@@ -1,0 +1,64 @@
+#include "refdata/loadlock.h"
+#include "db/connection.h"
+#include "db/dberror.h"
+#include <QDeadlineTimer>
+#include <QLoggingCategory>
+#include <QThread>
+#include <QUuid>
+
+namespace qel {
+
+Q_LOGGING_CATEGORY(lcLock, "qelrefdesk.setup")
+
+namespace {
+Sql row(const QString& table) { return Sql("TableName = '").value(table).code("'"); }
+
+enum class Outcome { Taken, Busy, Unusable };
+} // namespace
+
+LoadLock::LoadLock(Connection* db, const QString& table, const std::function<bool()>& done)
+    : m_db(db), m_table(table), m_owner(QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    if (!m_db)
+        return;
+    if (!m_db->Execute(Sql("Create Table If Not Exists QelRefDesk_Loads (TableName Varchar(64) Not Null, Owner Varchar(64) "
+                           "Not Null, Since Timestamp Not Null Default Current_Timestamp, Primary Key (TableName)) Engine=InnoDB"))) {
+        qCInfo(lcLock, "%s: loading without a lock: %s", qPrintable(table), qPrintable(m_db->lastError().description));
+        return;
+    }
+    const QDeadlineTimer deadline(kWaitSeconds * 1000);
+    for (int wait = 50; !tryTake(); wait = qMin(wait * 2, 1000)) {
+        if (done()) {
+            m_done = true;
+            return;
+        }
+        if (deadline.hasExpired()) {
+            qCInfo(lcLock, "%s: still locked after %d s; loading all the same", qPrintable(table), kWaitSeconds);
+            return;
+        }
+        QThread::msleep(wait);
+    }
+}
+
+bool LoadLock::tryTake()
+{
+    m_db->Execute(Sql("Delete From QelRefDesk_Loads Where ") + row(m_table)
+                  + Sql(QStringLiteral(" And Since < now() - Interval %1 Second").arg(kStaleSeconds)));
+    if (m_db->Execute(Sql("Insert Into QelRefDesk_Loads (TableName, Owner) Values ('").value(m_table).code("', '").value(m_owner).code("')"))) {
+        m_held = true;
+        return true;
+    }
+    const int n = m_db->lastError().number;
+    if (n == dberr::kDuplicateEntry || n == dberr::kDeadlock)
+        return false;   // another host holds it
+    qCInfo(lcLock, "%s: loading without a lock: %s", qPrintable(m_table), qPrintable(m_db->lastError().description));
+    return true;
+}
+
+LoadLock::~LoadLock()
+{
+    if (m_held)
+        m_db->Execute(Sql("Delete From QelRefDesk_Loads Where ") + row(m_table) + Sql(" And Owner = '").value(m_owner).code("'"));
+}
+
+} // namespace qel
