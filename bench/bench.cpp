@@ -18,8 +18,12 @@
 //          how its time grows with the rows beside the bare fetch's, and the peak memory each
 //          row adds.
 //
-// Options: --rounds N (7 by default, after one warm-up round). QEL_BENCH_SAMPLES=1 prints every
-// timing.
+// Each part reports wall-clock time and the thread's own CPU time of both arms, judged on the
+// median of the per-round ratios; the CPU ratios hold where another process takes a core.
+//
+// Options: --rounds N (7 by default, after one warm-up round); --busy: another process keeps one
+// core busy throughout. QEL_BENCH_SAMPLES=1 prints every timing.
+#include "bench/measure.h"
 #include "component/clsmain.h"
 #include "core/msgservice.h"
 #include "core/session.h"
@@ -43,6 +47,7 @@
 #include <mysql.h>
 
 using namespace qel;
+using namespace qel::bench;
 
 namespace {
 
@@ -75,70 +80,6 @@ QByteArray micrFixture(int n)
 }
 
 double msSince(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
-
-struct Figures {
-    QList<double> ms;
-    double min() const { return *std::min_element(ms.begin(), ms.end()); }
-    double median() const
-    {
-        QList<double> s = ms;
-        std::sort(s.begin(), s.end());
-        return s.size() % 2 ? s[s.size() / 2] : (s[s.size() / 2 - 1] + s[s.size() / 2]) / 2;
-    }
-};
-
-// One comparison: each arm prepared (untimed), then timed; arms alternate which goes first.
-struct Pair {
-    const char* name;
-    double target;
-    std::function<void()> prepareMeasured, measured, prepareBaseline, baseline;
-    Figures m, b;
-};
-
-// One round first that is not counted: it pays for what only a process's first run does
-// (memory first touched, caches filled).
-void runRounds(QList<Pair>& pairs, int rounds)
-{
-    for (int round = -1; round < rounds; ++round)
-        for (Pair& p : pairs) {
-            const auto arm = [round](const std::function<void()>& prepare, const std::function<void()>& work, Figures& f) {
-                if (prepare)
-                    prepare();
-                QElapsedTimer t;
-                t.start();
-                work();
-                if (round >= 0)
-                    f.ms << msSince(t);
-            };
-            if (round % 2 != 0) {
-                arm(p.prepareMeasured, p.measured, p.m);
-                arm(p.prepareBaseline, p.baseline, p.b);
-            } else {
-                arm(p.prepareBaseline, p.baseline, p.b);
-                arm(p.prepareMeasured, p.measured, p.m);
-            }
-        }
-}
-
-bool report(const Pair& p)
-{
-    const double ratio = p.m.median() / p.b.median();
-    if (qEnvironmentVariableIsSet("QEL_BENCH_SAMPLES")) {
-        for (double v : p.m.ms) printf("%.1f ", v);
-        printf("| ");
-        for (double v : p.b.ms) printf("%.1f ", v);
-        printf("\n");
-    }
-    printf("%-12s %9.1f / %9.1f ms  baseline %9.1f / %9.1f ms  ratio %5.2fx (min %4.2fx)  target <= %.1fx  %s\n", p.name, p.m.min(),
-           p.m.median(), p.b.min(), p.b.median(), ratio, p.m.min() / p.b.min(), p.target, ratio <= p.target ? "met" : "NOT MET");
-    return ratio <= p.target;
-}
-
-[[noreturn]] void fail(const QString& what)
-{
-    fprintf(stderr, "bench: %s\n", qPrintable(what));
-    exit(2);
-}
 
 // The bare fetch: the query through Connector/C, each row as it arrives, every byte read.
 quint64 bareFetch(Connection& db, const QByteArray& sql)
@@ -212,6 +153,211 @@ std::unique_ptr<LookupDialog> openDialog(Lookup which, Session* session)
     return std::unique_ptr<LookupDialog>(static_cast<LookupDialog*>(openForBrowsing(which, session).release()));
 }
 
+// What the parts share: the server, the host's session, the dialogs they keep open.
+struct Bench {
+    QTemporaryDir work, docs;   // FIXTURE resources, and the host's documents directory
+    PrivateServer server{[] {
+        PrivateServer::Options o;
+        o.dataDir = QDir::tempPath() + QStringLiteral("/qelrefdesk-benchdb");
+        o.runDir = QStringLiteral("/tmp/qelrd-bench");
+        return o;
+    }()};
+    Connection db;
+    ClsMain cls;
+    Session* session = nullptr;
+    std::unique_ptr<LookupDialog> micrDlg, micrPlain, svtDlg;
+    std::unique_ptr<LookupSpec> plainSpec;
+    QList<Pair> lookups, loads;
+};
+
+void addFill(Bench& b)
+{
+    ResourceStore::setOverrideDir(QString());
+    b.micrDlg = openDialog(Lookup::Micr, b.session);
+    // The same dialog without its sort keys: reading every row into the grid, numbering, sizing.
+    b.plainSpec = std::make_unique<LookupSpec>(b.micrDlg->spec());
+    b.plainSpec->sortKeys.clear();
+    b.plainSpec->setupInInitData = true;
+    b.micrPlain = std::make_unique<LookupDialog>(*b.plainSpec);
+    b.micrPlain->InitData(b.session);
+    const QByteArray sql = "Select * from " + b.micrDlg->tableName().toUtf8();
+    printf("MICR: %d rows\n", count(b.db, b.micrDlg->tableName()));
+    Connection& db = b.db;
+    b.lookups << Pair{"micr fill", 1.1, 1.3, {}, [&b] { b.micrPlain->fillAll(); }, {}, [&db, sql] { bareFetch(db, sql); }, {}, {}};
+    b.lookups << Pair{"micr view", 1.2, 2.0, {}, [&b] { b.micrDlg->Command1_Click(); }, {}, [&db, sql] { bareFetch(db, sql); }, {}, {}};
+}
+
+void addOpen(Bench& b)
+{
+    ResourceStore::setOverrideDir(QString());
+    auto arr = std::make_shared<StrArray>(0, 5);
+    const auto opening = [&b, arr] {
+        QTimer::singleShot(0, [] {
+            if (QWidget* w = QApplication::activeModalWidget())
+                w->close();
+        });
+        b.cls.GetMICR(arr.get(), QString());
+    };
+    opening();   // the table set up and loaded: what follows is a warm opening
+    const QByteArray table = QByteArrayLiteral("TmpMICR_Master");
+    Connection& db = b.db;
+    b.lookups << Pair{"micr open", 1.3, 0, {}, opening, {},
+                      [&db, table] {
+                          bareFetch(db, "Select count(*) from " + table);
+                          bareFetch(db, "Select distinct City from " + table + " Order by City");
+                      },
+                      {}, {}};
+}
+
+void addSvt(Bench& b)
+{
+    const auto office = [](const QByteArray& code, int i) {
+        return quoted(code) + ',' + quoted("FIXTURE OFFICE " + QByteArray::number(i)) + ',' + quoted("FIXTURE ADDRESS")
+               + ",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\xA6";
+    };
+    QByteArray rng, div, com;
+    for (int i = 0; i < 3371; ++i)
+        rng += office(QByteArray::number(700101 + i), i);
+    for (int i = 0; i < 527; ++i)
+        div += office(QByteArray::number(7001 + i), i);
+    for (int i = 0; i < 97; ++i)
+        com += office(QByteArray::number(i).rightJustified(2, '0'), i);
+    writeFile(b.work.filePath(QStringLiteral("SVT_RNG1.dat")), rng);
+    writeFile(b.work.filePath(QStringLiteral("SVT_DIV1.dat")), div);
+    writeFile(b.work.filePath(QStringLiteral("SVT_COM1.dat")), com);
+    writeFile(b.work.filePath(QStringLiteral("SVT_LOC1.dat")), locationFixture(132176));
+    ResourceStore::setOverrideDir(b.work.path());
+    b.svtDlg = openDialog(Lookup::SvtRanges, b.session);
+    ResourceStore::setOverrideDir(QString());
+    const QByteArray sql = "Select * from " + b.svtDlg->tableName().toUtf8();
+    Connection& db = b.db;
+    b.lookups << Pair{"svt view", 1.5, 2.5, {}, [&b] { b.svtDlg->Command1_Click(); }, {}, [&db, sql] { bareFetch(db, sql); }, {}, {}};
+}
+
+void addImport(Bench& b)
+{
+    ResourceStore::setOverrideDir(QString());
+    // Every shipped data set that has records, its file ready in the server's load folder.
+    struct Set {
+        const TableDef* table;
+        QString file;
+    };
+    QList<Set> sets;
+    for (const TableDef* t : Tables::all()) {
+        const QString type = QString::fromLatin1(t->resource);
+        if (ResourceStore::recordCount(type) <= 0)
+            continue;
+        const QString file = b.server.options().loadFolder() + QStringLiteral("/bare-") + type + QStringLiteral(".dat");
+        writeFile(file, ResourceStore::bytes(type, 1));
+        sets << Set{t, file};
+    }
+    Connection& db = b.db;
+    const auto dropAll = [&db, sets] {
+        for (const Set& s : sets)
+            exec(db, QStringLiteral("Drop Table If Exists ") + QString::fromLatin1(s.table->name));
+    };
+    // The same tables as the component makes them: its columns, its key and its index for the lists.
+    const auto emptyTables = [&db, sets] {
+        for (const Set& s : sets) {
+            const QString name = QString::fromLatin1(s.table->name);
+            exec(db, QStringLiteral("Create Table If Not Exists ") + name + createColumns(*s.table));
+            exec(db, QStringLiteral("Truncate Table ") + name);
+        }
+    };
+    b.loads << Pair{"import", 1.1, 0, dropAll,
+                    [&b] {
+                        if (b.cls.PrepareData() != 0)
+                            fail(QStringLiteral("a data set was not loaded"));
+                    },
+                    emptyTables,
+                    [&db, sets] {
+                        for (const Set& s : sets)
+                            exec(db, loadStatement(s.file, QString::fromLatin1(s.table->name)), QByteArrayLiteral("latin1"));
+                    },
+                    {}, {}};
+}
+
+void addLocal(Bench& b)
+{
+    // The MICR data as the import sends it over the connection, where the server cannot read
+    // the component's file, vs the server reading the same bytes from its load folder.
+    const QString table = QStringLiteral("BenchLocal_Master");
+    const QByteArray bytes = ResourceStore::bytes(QStringLiteral("MICR"), 1);
+    const QString file = b.server.options().loadFolder() + QStringLiteral("/local-MICR.dat");
+    writeFile(file, bytes);
+    Connection& db = b.db;
+    const auto empty = [&db, table] {
+        exec(db, QStringLiteral("Create Table If Not Exists ") + table + QString::fromLatin1(Tables::MICR.columns));
+        exec(db, QStringLiteral("Truncate Table ") + table);
+    };
+    b.loads << Pair{"local load", 1.3, 0, empty,
+                    [&db, table, bytes] {
+                        if (!db.loadLocal(loadStatement(QStringLiteral("MICR1.dat"), table, true), QStringLiteral("MICR1.dat"), bytes,
+                                          QByteArrayLiteral("latin1")))
+                            fail(db.lastError().description);
+                    },
+                    empty, [&db, table, file] { exec(db, loadStatement(file, table), QByteArrayLiteral("latin1")); }, {}, {}};
+}
+
+struct Size {
+    int rows;
+    double ms, bare;
+    qint64 peak;
+};
+
+// Peak memory and time of one "view all", in a dialog that holds nothing before it, and the bare
+// fetch of the same rows.
+Size bigFill(Bench& b, int n, int rounds)
+{
+    writeFile(b.work.filePath(QStringLiteral("MICR1.dat")), micrFixture(n));
+    ResourceStore::setOverrideDir(b.work.path());
+    { openDialog(Lookup::Micr, b.session); }   // loads the rows
+    Figures t, bare;
+    qint64 peak = 0;
+    for (int r = 0; r < std::min(rounds, 3); ++r) {
+        auto d = openDialog(Lookup::Micr, b.session);
+        const qint64 before = residentBytes("VmRSS:");
+        resetPeak();
+        QElapsedTimer e;
+        e.start();
+        d->Command1_Click();
+        t.ms << msSince(e);
+        peak = std::max(peak, residentBytes("VmHWM:") - before);
+        d.reset();
+        e.restart();
+        bareFetch(b.db, "Select * from " + QByteArray(Tables::MICR.name));
+        bare.ms << msSince(e);
+    }
+    ResourceStore::setOverrideDir(QString());
+    printf("big %7d rows  view all %8.1f ms  bare fetch %8.1f ms (medians)  peak memory growth %6.1f bytes/row\n", n, t.median(),
+           bare.median(), double(peak) / n);
+    return Size{n, t.median(), bare.median(), peak};
+}
+
+// The fill's time should grow as the fetch's does, and its memory stay within 150 bytes a row.
+bool runBig(Bench& b, int rounds)
+{
+    const Size small = bigFill(b, 250000, rounds), large = bigFill(b, 1000000, rounds);
+    const double grows = std::log(double(large.rows) / small.rows);
+    const double exponent = std::log(large.ms / small.ms) / grows, bareExponent = std::log(large.bare / small.bare) / grows;
+    const double perRow = double(large.peak) / large.rows;
+    const bool met = perRow <= 150 && exponent <= bareExponent + 0.1;
+    printf("big          time grows as rows^%.2f, the bare fetch's as rows^%.2f  peak %.1f bytes/row  target <= 150  %s\n", exponent,
+           bareExponent, perRow, met ? "met" : "NOT MET");
+    exec(b.db, QStringLiteral("Drop Table If Exists ") + QString::fromLatin1(Tables::MICR.name));   // the shipped data returns on next use
+    return met;
+}
+
+int takeRounds(QStringList& args)
+{
+    const qsizetype i = args.indexOf(QStringLiteral("--rounds"));
+    if (i < 0 || i + 1 >= args.size())
+        return 7;
+    const int rounds = std::max(1, args[i + 1].toInt());
+    args.remove(i, 2);
+    return rounds;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -219,205 +365,42 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    int rounds = 7;
-    if (const qsizetype i = args.indexOf(QStringLiteral("--rounds")); i >= 0 && i + 1 < args.size()) {
-        rounds = std::max(1, args[i + 1].toInt());
-        args.remove(i, 2);
-    }
+    const int rounds = takeRounds(args);
+    const bool busy = args.removeAll(QStringLiteral("--busy")) > 0;
     const auto wanted = [&args](const char* part) {
         return args.contains(QString::fromLatin1(part)) || (args.isEmpty() && qstrcmp(part, "big") != 0);
     };
-
-    QTemporaryDir work, docs;   // FIXTURE resources, and the host's documents directory
-    PrivateServer::Options o;
-    o.dataDir = QDir::tempPath() + QStringLiteral("/qelrefdesk-benchdb");
-    o.runDir = QStringLiteral("/tmp/qelrd-bench");
-    PrivateServer server(o);
-    Connection db;
+    Bench b;
     QString err;
-    if (!server.connect(db, QStringLiteral("bench"), QStringLiteral("utf8mb4"), &err))
+    if (!b.server.connect(b.db, QStringLiteral("bench"), QStringLiteral("utf8mb4"), &err))
         fail(QStringLiteral("database: ") + err);
-    ClsMain cls;
-    cls.InitMe(docs.path(), &db, QStringLiteral("bench.log"), 1, 1, 1);
-    Session* session = &cls.session();
+    b.cls.InitMe(b.docs.path(), &b.db, QStringLiteral("bench.log"), 1, 1, 1);
+    b.session = &b.cls.session();
     MessageService::setResponder([](const MessageService::Message&) { return MessageService::Yes; });
     BusyNotice::setObserver([](const QString&) {});
     LookupDialog::setYieldInterval(16);
 
     // Lookups first, over tables loaded once; then the loads, which empty and reload tables.
-    QList<Pair> lookups, loads;
-    std::unique_ptr<LookupDialog> micrDlg, micrPlain, svtDlg;
-    std::unique_ptr<LookupSpec> plainSpec;
-
-    if (wanted("fill")) {
-        ResourceStore::setOverrideDir(QString());
-        micrDlg = openDialog(Lookup::Micr, session);
-        // The same dialog without its sort keys: reading every row into the grid, numbering, sizing.
-        plainSpec = std::make_unique<LookupSpec>(micrDlg->spec());
-        plainSpec->sortKeys.clear();
-        plainSpec->setupInInitData = true;
-        micrPlain = std::make_unique<LookupDialog>(*plainSpec);
-        micrPlain->InitData(session);
-        const QByteArray sql = "Select * from " + micrDlg->tableName().toUtf8();
-        printf("MICR: %d rows\n", count(db, micrDlg->tableName()));
-        lookups << Pair{"micr fill", 1.1, {}, [&] { micrPlain->fillAll(); }, {}, [&db, sql] { bareFetch(db, sql); }, {}, {}};
-        lookups << Pair{"micr view", 1.2, {}, [&] { micrDlg->Command1_Click(); }, {}, [&db, sql] { bareFetch(db, sql); }, {}, {}};
-    }
-    if (wanted("open")) {
-        ResourceStore::setOverrideDir(QString());
-        auto arr = std::make_shared<StrArray>(0, 5);
-        const auto opening = [&cls, arr] {
-            QTimer::singleShot(0, [] {
-                if (QWidget* w = QApplication::activeModalWidget())
-                    w->close();
-            });
-            cls.GetMICR(arr.get(), QString());
-        };
-        opening();   // the table set up and loaded: what follows is a warm opening
-        const QByteArray table = QByteArrayLiteral("TmpMICR_Master");
-        lookups << Pair{"micr open", 1.3, {}, opening, {},
-                      [&db, table] {
-                          bareFetch(db, "Select count(*) from " + table);
-                          bareFetch(db, "Select distinct City from " + table + " Order by City");
-                      },
-                      {}, {}};
-    }
-    if (wanted("svt")) {
-        const auto office = [](const QByteArray& code, int i) {
-            return quoted(code) + ',' + quoted("FIXTURE OFFICE " + QByteArray::number(i)) + ',' + quoted("FIXTURE ADDRESS")
-                   + ",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\xA6";
-        };
-        QByteArray rng, div, com;
-        for (int i = 0; i < 3371; ++i)
-            rng += office(QByteArray::number(700101 + i), i);
-        for (int i = 0; i < 527; ++i)
-            div += office(QByteArray::number(7001 + i), i);
-        for (int i = 0; i < 97; ++i)
-            com += office(QByteArray::number(i).rightJustified(2, '0'), i);
-        writeFile(work.filePath(QStringLiteral("SVT_RNG1.dat")), rng);
-        writeFile(work.filePath(QStringLiteral("SVT_DIV1.dat")), div);
-        writeFile(work.filePath(QStringLiteral("SVT_COM1.dat")), com);
-        writeFile(work.filePath(QStringLiteral("SVT_LOC1.dat")), locationFixture(132176));
-        ResourceStore::setOverrideDir(work.path());
-        svtDlg = openDialog(Lookup::SvtRanges, session);
-        ResourceStore::setOverrideDir(QString());
-        const QByteArray sql = "Select * from " + svtDlg->tableName().toUtf8();
-        lookups << Pair{"svt view", 1.5, {}, [&] { svtDlg->Command1_Click(); }, {}, [&db, sql] { bareFetch(db, sql); }, {}, {}};
-    }
-    if (wanted("import")) {
-        ResourceStore::setOverrideDir(QString());
-        // Every shipped data set that has records, its file ready in the server's load folder.
-        struct Set {
-            const TableDef* table;
-            QString file;
-        };
-        QList<Set> sets;
-        for (const TableDef* t : Tables::all()) {
-            const QString type = QString::fromLatin1(t->resource);
-            if (ResourceStore::recordCount(type) <= 0)
-                continue;
-            const QString file = server.options().loadFolder() + QStringLiteral("/bare-") + type + QStringLiteral(".dat");
-            writeFile(file, ResourceStore::bytes(type, 1));
-            sets << Set{t, file};
-        }
-        const auto dropAll = [&db, sets] {
-            for (const Set& s : sets)
-                exec(db, QStringLiteral("Drop Table If Exists ") + QString::fromLatin1(s.table->name));
-        };
-        // The same tables as the component makes them: its columns, its key and its index for the lists.
-        const auto emptyTables = [&db, sets] {
-            for (const Set& s : sets) {
-                const QString name = QString::fromLatin1(s.table->name);
-                exec(db, QStringLiteral("Create Table If Not Exists ") + name + createColumns(*s.table));
-                exec(db, QStringLiteral("Truncate Table ") + name);
-            }
-        };
-        loads << Pair{"import", 1.1, dropAll,
-                      [&cls] {
-                          if (cls.PrepareData() != 0)
-                              fail(QStringLiteral("a data set was not loaded"));
-                      },
-                      emptyTables,
-                      [&db, sets] {
-                          for (const Set& s : sets)
-                              exec(db, loadStatement(s.file, QString::fromLatin1(s.table->name)), QByteArrayLiteral("latin1"));
-                      },
-                      {}, {}};
-    }
-    if (wanted("local")) {
-        // The MICR data as the import sends it over the connection, where the server cannot read
-        // the component's file, vs the server reading the same bytes from its load folder.
-        const QString table = QStringLiteral("BenchLocal_Master");
-        const QByteArray bytes = ResourceStore::bytes(QStringLiteral("MICR"), 1);
-        const QString file = server.options().loadFolder() + QStringLiteral("/local-MICR.dat");
-        writeFile(file, bytes);
-        const auto empty = [&db, table] {
-            exec(db, QStringLiteral("Create Table If Not Exists ") + table + QString::fromLatin1(Tables::MICR.columns));
-            exec(db, QStringLiteral("Truncate Table ") + table);
-        };
-        loads << Pair{"local load", 1.3, empty,
-                      [&db, table, bytes] {
-                          if (!db.loadLocal(loadStatement(QStringLiteral("MICR1.dat"), table, true), QStringLiteral("MICR1.dat"), bytes,
-                                            QByteArrayLiteral("latin1")))
-                              fail(db.lastError().description);
-                      },
-                      empty, [&db, table, file] { exec(db, loadStatement(file, table), QByteArrayLiteral("latin1")); }, {}, {}};
-    }
-
-    if (!lookups.isEmpty() || !loads.isEmpty())
-        printf("%d interleaved rounds; times are min / median\n", rounds);
-    runRounds(lookups, rounds);
-    runRounds(loads, rounds);
+    const std::pair<const char*, void (*)(Bench&)> parts[] = {{"fill", addFill}, {"open", addOpen}, {"svt", addSvt},
+                                                              {"import", addImport}, {"local", addLocal}};
+    for (const auto& [name, add] : parts)
+        if (wanted(name))
+            add(b);
+    std::unique_ptr<BusyCore> other(busy ? new BusyCore : nullptr);
+    if (!b.lookups.isEmpty() || !b.loads.isEmpty())
+        printf("%d interleaved rounds%s; times are min / median; ratios are medians of the per-round ratios\n", rounds,
+               busy ? ", another process keeping one core busy" : "");
+    runRounds(b.lookups, rounds);
+    runRounds(b.loads, rounds);
     bool met = true;
-    for (const Pair& p : lookups + loads)
+    for (const Pair& p : b.lookups + b.loads)
         met = report(p) && met;
-
-    if (wanted("big")) {
-        // Peak memory and time of one "view all", in a dialog that holds nothing before it, and
-        // the bare fetch of the same rows: the fill's time should grow as the fetch's does.
-        struct Size {
-            int rows;
-            double ms, bare;
-            qint64 peak;
-        };
-        QList<Size> sizes;
-        for (const int n : {250000, 1000000}) {
-            writeFile(work.filePath(QStringLiteral("MICR1.dat")), micrFixture(n));
-            ResourceStore::setOverrideDir(work.path());
-            { openDialog(Lookup::Micr, session); }   // loads the rows
-            Figures t, bare;
-            qint64 peak = 0;
-            for (int r = 0; r < std::min(rounds, 3); ++r) {
-                auto d = openDialog(Lookup::Micr, session);
-                const qint64 before = residentBytes("VmRSS:");
-                resetPeak();
-                QElapsedTimer e;
-                e.start();
-                d->Command1_Click();
-                t.ms << msSince(e);
-                peak = std::max(peak, residentBytes("VmHWM:") - before);
-                d.reset();
-                e.restart();
-                bareFetch(db, "Select * from " + QByteArray(Tables::MICR.name));
-                bare.ms << msSince(e);
-            }
-            ResourceStore::setOverrideDir(QString());
-            sizes << Size{n, t.median(), bare.median(), peak};
-            printf("big %7d rows  view all %8.1f ms  bare fetch %8.1f ms (medians)  peak memory growth %6.1f bytes/row\n", n, t.median(),
-                   bare.median(), double(peak) / n);
-        }
-        const double grows = std::log(double(sizes[1].rows) / sizes[0].rows);
-        const double exponent = std::log(sizes[1].ms / sizes[0].ms) / grows, bareExponent = std::log(sizes[1].bare / sizes[0].bare) / grows;
-        const double perRow = double(sizes[1].peak) / sizes[1].rows;
-        const bool bigMet = perRow <= 170 && exponent <= bareExponent + 0.1;
-        printf("big          time grows as rows^%.2f, the bare fetch's as rows^%.2f  peak %.1f bytes/row  target <= 170  %s\n",
-               exponent, bareExponent, perRow, bigMet ? "met" : "NOT MET");
-        met = met && bigMet;
-        exec(db, QStringLiteral("Drop Table If Exists ") + QString::fromLatin1(Tables::MICR.name));   // the shipped data returns on next use
-    }
-    micrDlg.reset();
-    micrPlain.reset();
-    svtDlg.reset();
-    server.stop();
+    if (wanted("big"))
+        met = runBig(b, rounds) && met;
+    other.reset();
+    b.micrDlg.reset();
+    b.micrPlain.reset();
+    b.svtDlg.reset();
+    b.server.stop();
     return met ? 0 : 1;
 }

@@ -63,6 +63,24 @@ const QByteArray& codeKey(QByteArrayView code, QByteArray& buffer)
     return buffer;
 }
 
+// A code of digits alone (the usual case) as a number that keeps its length, so that "07" and "7"
+// stay apart: a lookup by it hashes one integer instead of building a key. 0 for any other code.
+quint64 numericKey(QByteArrayView code)
+{
+    qsizetype e = code.size();
+    while (e > 0 && code[e - 1] == ' ')
+        --e;
+    if (e == 0 || e > 15)
+        return 0;
+    quint64 v = 0;
+    for (qsizetype i = 0; i < e; ++i) {
+        if (code[i] < '0' || code[i] > '9')
+            return 0;
+        v = v * 10 + quint64(code[i] - '0');
+    }
+    return (quint64(e) << 56) | v;
+}
+
 QByteArrayView trimmed(QByteArrayView v)
 {
     while (!v.isEmpty() && v.front() == ' ')
@@ -101,8 +119,11 @@ protected:
         for (int c = 1; c <= 3; ++c)
             hidden += vsf->colHidden(c) ? 1 : 0;
         vsf->setFrozenCols(1 + 2 + hidden);
-        for (auto& o : m_offices)
-            o.clear();
+        for (int t = 0; t < 4; ++t) {
+            m_offices[t].clear();
+            m_byCode[t].clear();
+            m_byNumber[t].clear();
+        }
         m_rngField = -2;
         if (!canFill())
             return;
@@ -114,10 +135,16 @@ protected:
             }
             const int key = rs.fieldIndex(QString::fromLatin1(kOfficeKey[t])), nm = rs.fieldIndex(QStringLiteral("Nm")),
                       addr = rs.fieldIndex(QStringLiteral("Address"));
+            // Each office gets a number; the first record of a code counts, as a query would return it.
             for (; !rs.eof(); rs.moveNext()) {
                 const QByteArray k = codeKey(rs.raw(key), m_key);
-                if (!m_offices[t].contains(k))   // the first record of a code, as a query would return it
-                    m_offices[t].insert(k, {rs.raw(nm).toByteArray() + ", " + rs.raw(addr).toByteArray(), 0});
+                if (m_byCode[t].contains(k))
+                    continue;
+                const int id = int(m_offices[t].size());
+                m_offices[t].push_back({rs.raw(nm).toByteArray() + ", " + rs.raw(addr).toByteArray(), 0});
+                m_byCode[t].insert(k, id);
+                if (const quint64 n = numericKey(rs.raw(key)))
+                    m_byNumber[t].insert(n, id);
             }
         }
     }
@@ -137,14 +164,15 @@ protected:
         vsf->setTextMatrixUtf8(row, 7, rng);
         // An office's text is stored in the grid once; its other rows share that cell's text.
         const auto office = [&](int col, int table, QByteArrayView code) {
-            const auto it = m_offices[table].find(codeKey(code, m_key));
-            if (it == m_offices[table].end())
+            const int id = officeOf(table, code);
+            if (id < 0)
                 return;
-            if (it->row > 0) {
-                vsf->setTextMatrixLike(row, col, it->row, col);
+            Office& o = m_offices[table][size_t(id)];
+            if (o.row > 0) {
+                vsf->setTextMatrixLike(row, col, o.row, col);
             } else {
-                vsf->setTextMatrixUtf8(row, col, it->text);
-                it->row = row;
+                vsf->setTextMatrixUtf8(row, col, o.text);
+                o.row = row;
             }
         };
         if (!rng.isEmpty())
@@ -156,12 +184,27 @@ protected:
     }
 
 private:
+    // The number of the office of a code in a table, or -1: by the code's digits where it has
+    // only digits, else by its text.
+    int officeOf(int table, QByteArrayView code)
+    {
+        if (const quint64 n = numericKey(code)) {
+            const auto it = m_byNumber[table].constFind(n);
+            if (it != m_byNumber[table].constEnd())
+                return *it;
+        }
+        const auto it = m_byCode[table].constFind(codeKey(code, m_key));
+        return it == m_byCode[table].constEnd() ? -1 : *it;
+    }
+
     QString m_tables[4];
     struct Office {
         QByteArray text;   // "name, address", UTF-8
         int row;           // the grid row that first received it in this fill, 0 before
     };
-    QHash<QByteArray, Office> m_offices[4];       // by code
+    std::vector<Office> m_offices[4];             // by number
+    QHash<QByteArray, int> m_byCode[4];           // code -> number
+    QHash<quint64, int> m_byNumber[4];            // numericKey -> number
     int m_rngField = -2;                          // not looked up yet
     QByteArray m_key;
 };

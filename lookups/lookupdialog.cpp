@@ -231,9 +231,10 @@ void LookupDialog::LOADGRID1()
 
 void LookupDialog::fillRow(Recordset& rs, int row)
 {
-    for (int c = 0; c < m_fieldIdx.size(); ++c)
-        if (m_fieldIdx[c] >= 0)
-            vsf->setTextMatrixUtf8(row, c + 1, rs.raw(m_fieldIdx[c]));
+    const int* field = m_fieldIdx.constData();
+    for (int c = 0, n = int(m_fieldIdx.size()); c < n; ++c)
+        if (field[c] >= 0)
+            vsf->setTextMatrixUtf8(row, c + 1, rs.raw(field[c]));
 }
 
 void LookupDialog::fillGrid(const Sql& sql, const char* procedure, bool append, int rows)

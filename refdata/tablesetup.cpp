@@ -40,14 +40,17 @@ struct Setup {
             eh.fail(rs.lastError());
         return ok ? rs.value(0).toInt() : -1;
     }
-    // The table holds the resource's rows and has its key (a table of an older version has none).
-    bool current(const QString& table, int expected, int* rows = nullptr) const
+    // The table has its key (a table of an older version has none).
+    bool hasKey(const QString& table) const
     {
-        const int n = count(table, false);
-        if (rows)
-            *rows = n;
         Recordset rs;
-        return n == expected && rs.open(Sql("Show Columns From ").code(table).code(QStringLiteral(" Like 'qel_row'")), db) && !rs.eof();
+        return rs.open(Sql("Show Columns From ").code(table).code(QStringLiteral(" Like 'qel_row'")), db) && !rs.eof();
+    }
+    // The table holds the resource's rows (counted anew) and has its key.
+    bool current(const QString& table, int expected, int* rows) const
+    {
+        *rows = count(table, false);
+        return *rows == expected && hasKey(table);
     }
 };
 
@@ -70,14 +73,14 @@ void tellOnce(const QString& table, const QString& resource, int expected, int k
 }
 
 // The table in use: created when missing; one that cannot be opened is dropped and the name
-// with "1" tried once. Empty when neither opens.
-QString openTable(const Setup& s)
+// with "1" tried once. Empty when neither opens; rows: the rows it holds.
+QString openTable(const Setup& s, int* rows)
 {
     QString name = QString::fromLatin1(s.def.name);
     for (;;) {
         s.exec(QStringLiteral("Create Table If Not Exists ") + name + createColumns(s.def));
         flushTables(s.db);
-        if (s.count(name) >= 0)
+        if ((*rows = s.count(name)) >= 0)
             return name;
         s.exec(QStringLiteral("Drop Table If Exists ") + name);
         flushTables(s.db);
@@ -164,12 +167,12 @@ QString setupReferenceTable(Session* cls, const QString& module, const char* pro
     if (rows)
         *rows = -1;
     const Setup s{cls, ErrHandler(cls, module, procedure), cls ? cls->Db() : nullptr, def};
-    const QString name = openTable(s);
+    int count = -1;
+    const QString name = openTable(s, &count);
     if (name.isEmpty())
         return name;
     const int expected = ResourceStore::recordCount(QString::fromLatin1(def.resource));
-    int count = -1;
-    if (!s.current(name, expected, &count)) {
+    if (count != expected || !s.hasKey(name)) {
         // One host at a time; a second one waits, and then finds the rows in place.
         const LoadLock lock(s.db, name, [&] { return s.current(name, expected, &count); });
         if (!lock.foundDone() && !s.current(name, expected, &count)) {

@@ -67,14 +67,17 @@ QString GridModel::cellText(int dataRow, int col) const
 
 void GridModel::append(Cell& c, const char* data, qsizetype length)
 {
-    const qsizetype at = m_text.size();
+    // The buffer grows in large steps and is kept between fills: a cell costs one copy of its bytes.
+    const qsizetype at = m_textUsed;
     c.offset = quint32(at);
     c.length = quint32(length);
-    if (at + length > m_text.capacity())
-        m_text.reserve(std::max<qsizetype>(2 * m_text.capacity(), at + length + 4096));
-    m_text.resize(at + length);
+    if (at + length > m_text.size()) {
+        m_text.resize(std::max<qsizetype>(2 * m_text.size(), at + length + 65536));
+        m_textData = m_text.data();
+    }
     if (length > 0)
-        std::memcpy(m_text.data() + at, data, size_t(length));
+        std::memcpy(m_textData + at, data, size_t(length));
+    m_textUsed = at + length;
 }
 
 void GridModel::store(int dataRow, int col, const char* data, qsizetype length)
@@ -171,16 +174,14 @@ void GridModel::setRows(int rows)
         applyOrder();   // the rows that go are the last shown, wherever they are stored
     else if (data == 0)
         m_order.clear();
-    m_cells.resize(qsizetype(data) * m_cols);
-    if (data > old)
-        std::fill(m_cells.begin() + qsizetype(old) * m_cols, m_cells.end(), Cell{});
+    m_cells.resize(qsizetype(data) * m_cols);   // new cells empty (resize value-initialises them)
     if (!m_order.empty())
         for (int r = old; r < data; ++r)
             m_order.push_back(r);   // new rows are stored, and shown, last
     m_rowCount = data;
     m_keys.truncate(data);
     if (data == 0) {
-        m_text.resize(0);   // nothing refers to the old texts any more; the space serves the next fill
+        m_textUsed = 0;   // nothing refers to the old texts any more; the space serves the next fill
         m_keys.clear();
     }
     if (announce && data > old)

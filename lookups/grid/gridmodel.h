@@ -86,7 +86,9 @@ private:
     std::vector<int> m_order;   // grid row -> stored row; empty: the same
     int m_numbered = -1;        // the column that shows the rows' numbers
     gridsort::FillKeys m_keys;
-    QByteArray m_text;
+    QByteArray m_text;             // the cells' texts: m_textUsed bytes of it
+    char* m_textData = nullptr;    // m_text's bytes, taken once per growth
+    qsizetype m_textUsed = 0;
     int m_rowCount = 0;
     QVector<QString> m_header;
     QVector<Column> m_colFmt;

@@ -1,213 +1,16 @@
 #include "lookups/grid/gridsort.h"
-#include <QByteArray>
-#include <QRandomGenerator>
-#include <QString>
+#include "lookups/grid/sortkeys_p.h"
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
 #include <numeric>
 #include <string_view>
 
 namespace qel::gridsort {
 
+using namespace detail;
+
 namespace {
-
-// A cell's sort key: numbers by value; other text by its upper-case UTF-8 bytes (whose order is
-// the code points' order). Plain upper-case ASCII, most of the data, is used where it lies.
-struct SortKey {
-    bool numeric = false;
-    double number = 0;
-    const char* text = nullptr;
-    qsizetype length = 0;
-    QByteArray owned;   // the upper-case form, when it differs from the cell's bytes
-};
-
-bool startsLikeNumber(const char* p, qsizetype n)
-{
-    qsizetype i = 0;
-    while (i < n && (p[i] == ' ' || p[i] == '\t'))
-        ++i;
-    return i < n && ((p[i] >= '0' && p[i] <= '9') || p[i] == '-' || p[i] == '+' || p[i] == '.');
-}
-
-// A text read as a number (leading and trailing blanks aside), when it starts like one.
-bool numberOf(const char* p, qsizetype n, double* v)
-{
-    if (!startsLikeNumber(p, n))
-        return false;
-    bool ok = false;
-    *v = QByteArray::fromRawData(p, n).trimmed().toDouble(&ok);
-    return ok;
-}
-
-SortKey keyOf(const char* p, qsizetype n)
-{
-    SortKey k;
-    if (numberOf(p, n, &k.number)) {
-        k.numeric = true;
-        return k;
-    }
-    bool plain = true;
-    for (qsizetype j = 0; j < n && plain; ++j)
-        plain = uchar(p[j]) < 0x80 && !(p[j] >= 'a' && p[j] <= 'z');
-    if (plain) {
-        k.text = p;
-        k.length = n;
-    } else {
-        k.owned = QString::fromUtf8(p, n).toUpper().toUtf8();
-        k.text = k.owned.constData();
-        k.length = k.owned.size();
-    }
-    return k;
-}
-
-// Numbers rank before text, so that every column, mixed or not, has one consistent order.
-int compareKeys(const SortKey& a, const SortKey& b)
-{
-    if (a.numeric != b.numeric)
-        return a.numeric ? -1 : 1;
-    if (a.numeric)
-        return a.number < b.number ? -1 : (b.number < a.number ? 1 : 0);
-    const int d = memcmp(a.text, b.text, size_t(std::min(a.length, b.length)));
-    if (d != 0)
-        return d;
-    return a.length < b.length ? -1 : (b.length < a.length ? 1 : 0);
-}
-
-char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
-
-// compare() without building keys for the common case of two ASCII texts that are not numbers.
-int compareCells(const char* a, qsizetype na, const char* b, qsizetype nb)
-{
-    if (!startsLikeNumber(a, na) && !startsLikeNumber(b, nb)) {
-        const qsizetype n = std::min(na, nb);
-        qsizetype i = 0;
-        for (; i < n; ++i) {
-            if (uchar(a[i]) >= 0x80 || uchar(b[i]) >= 0x80)
-                break;
-            const char x = asciiUpper(a[i]), y = asciiUpper(b[i]);
-            if (x != y)
-                return uchar(x) < uchar(y) ? -1 : 1;
-        }
-        if (i == n) {
-            bool ascii = true;
-            for (qsizetype j = n; j < std::max(na, nb) && ascii; ++j)
-                ascii = uchar(na > nb ? a[j] : b[j]) < 0x80;
-            if (ascii)
-                return na < nb ? -1 : (nb < na ? 1 : 0);
-        }
-    }
-    return compareKeys(keyOf(a, na), keyOf(b, nb));
-}
-
-qsizetype stored(const Column& c, qsizetype row) { return c.rows ? c.rows[row] : row; }
-const CellText& cell(const Column& c, qsizetype row) { return c.first[stored(c, row) * c.stride]; }
-
-// A cell's key in 64 bits whose order agrees with compare() wherever two keys differ: the class
-// in the top bit (numbers first), then a number's value or the first seven bytes of the text's
-// upper-case form.
-quint64 prefixKey(const char* p, qsizetype n)
-{
-    double v = 0;
-    if (numberOf(p, n, &v)) {
-        if (v == 0)
-            v = 0;   // -0 and 0 are one number
-        quint64 bits = std::bit_cast<quint64>(v);
-        bits = (bits >> 63) ? ~bits : bits | (quint64(1) << 63);   // increasing with the value
-        return bits >> 1;
-    }
-    bool ascii = true;
-    for (qsizetype i = 0; i < std::min<qsizetype>(n, 8) && ascii; ++i)
-        ascii = uchar(p[i]) < 0x80;
-    QByteArray upper;
-    if (!ascii) {
-        upper = QString::fromUtf8(p, n).toUpper().toUtf8();
-        p = upper.constData();
-        n = upper.size();
-    }
-    quint64 key = quint64(1) << 63;
-    for (qsizetype i = 0; i < 7 && i < n; ++i)
-        key |= quint64(uchar(asciiUpper(p[i]))) << (48 - 8 * i);
-    return key;
-}
-
-// A quick hash for the tables of distinct texts. Their contents come from data files, so it is
-// seeded per process: texts made to collide for one seed do not for another.
-quint64 hashOf(QByteArrayView text)
-{
-    static const quint64 seed = QRandomGenerator::system()->generate64();
-    quint64 h = (seed ^ 0x9e3779b97f4a7c15ull) ^ quint64(text.size());
-    const char* p = text.data();
-    qsizetype n = text.size();
-    for (; n >= 8; p += 8, n -= 8) {
-        quint64 w;
-        std::memcpy(&w, p, 8);
-        h = (h ^ w) * 0xff51afd7ed558ccdull;
-        h ^= h >> 32;
-    }
-    if (n > 0) {
-        quint64 w = 0;
-        std::memcpy(&w, p, size_t(n));
-        h = (h ^ w) * 0xc4ceb9fe1a85ec53ull;
-    }
-    h ^= h >> 29;
-    h *= 0xff51afd7ed558ccdull;
-    return h ^ (h >> 32);
-}
-
-// For a plain ASCII text (not a number), both keys in one pass over its first fifteen bytes:
-// its prefixKey, and the upper-case bytes 7 to 14 that follow those; false for any other text.
-bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next)
-{
-    if (startsLikeNumber(p, n))
-        return false;
-    quint64 first = quint64(1) << 63, second = 0;
-    for (qsizetype i = 0; i < 15; ++i) {
-        const char c = i < n ? p[i] : '\0';
-        if (uchar(c) >= 0x80)
-            return false;
-        if (i < 7)
-            first |= quint64(uchar(asciiUpper(c))) << (48 - 8 * i);
-        else
-            second = (second << 8) | uchar(asciiUpper(c));
-    }
-    *prefix = first;
-    *next = second;
-    return true;
-}
-
-// Bytes known to known + 7 of the text whose plainKeys these are (known <= 7).
-quint64 bytesFrom(quint64 prefix, quint64 next, int known)
-{
-    return ((prefix << 8) << (8 * known)) | (next >> (8 * (7 - known)));
-}
-
-// Dense ranks of texts in the grid's order: texts whose keys are equal ("abc", "ABC") share one.
-// Returns the bits the highest rank takes.
-int rankTexts(const std::vector<std::string_view>& texts, std::vector<quint32>* dense)
-{
-    std::vector<SortKey> sorted;
-    sorted.reserve(texts.size());
-    for (const std::string_view& t : texts)
-        sorted.push_back(keyOf(t.data(), qsizetype(t.size())));
-    std::vector<quint32> byKey(texts.size());
-    std::iota(byKey.begin(), byKey.end(), 0);
-    std::sort(byKey.begin(), byKey.end(), [&sorted](quint32 a, quint32 b) { return compareKeys(sorted[a], sorted[b]) < 0; });
-    dense->assign(texts.size(), 0);
-    quint32 next = 0;
-    for (size_t i = 0; i < byKey.size(); ++i) {
-        if (i > 0 && compareKeys(sorted[byKey[i - 1]], sorted[byKey[i]]) != 0)
-            ++next;
-        (*dense)[byKey[i]] = next;
-    }
-    return std::max(1, int(std::bit_width(next)));
-}
-
-// More distinct texts than a quarter of the rows (a column of names), and numbering them costs
-// more than it saves. (The first rows alone cannot tell: a column of 5,000 areas repeated over
-// 132,000 rows starts with a thousand different ones.)
-qsizetype distinctLimit(qsizetype rows) { return rows / 4 + 16; }
 
 // A column's texts numbered (ids, per row) and the rank of each number in the grid's order.
 struct Ranks {
@@ -334,270 +137,160 @@ void sortTies(Tie* b, Tie* e, qsizetype at, const Column& col, const Before& bef
 
 int compare(QByteArrayView a, QByteArrayView b) { return compareCells(a.data(), a.size(), b.data(), b.size()); }
 
-std::vector<int> order(int rows, const std::vector<Column>& keys)
+namespace {
+
+// Each row's one 64-bit leading key: the ranks of the first key columns whose texts repeat
+// (states, cities), then as much of the next column as fits (a column of names gives the start
+// of its text, a repeating one its rank).
+struct Leading {
+    std::vector<quint64> lead;
+    qsizetype compareFrom;   // the first column the leading key holds only in part
+    int known = -1;          // the bytes of that column's text the leading key holds, when it holds its start
+};
+
+// Puts the column's ranks into the leading keys, as many of their bits as there is room for;
+// whether all fitted.
+bool addRanks(Leading& l, const Column& col, const Ranks& ranks, int& room)
 {
-    const qsizetype n = rows, k = qsizetype(keys.size());
-    // Each row gets one 64-bit leading key: the ranks of the first key columns whose texts repeat
-    // (states, cities), then as much of the next column as fits (a column of names gives the
-    // start of its text, a repeating one its rank). The rows are put in the order of that number
-    // (a radix sort, which keeps rows with equal numbers in their order); rows whose leading
-    // keys are equal then compare their texts, from the first column the leading key does not
-    // hold in full, and at last their positions.
-    std::vector<quint64> lead(static_cast<size_t>(n), 0);
+    const int used = std::min(ranks.bits, room), dropped = ranks.bits - used;
+    for (size_t r = 0; r < l.lead.size(); ++r)
+        l.lead[r] = (l.lead[r] << used) | (ranks.of(col, qsizetype(r)) >> dropped);
+    room -= used;
+    return dropped == 0;
+}
+
+// Fills the rest of the leading keys with the start of the column's texts.
+void addPrefixes(Leading& l, const Column& col, int room)
+{
+    const Prepared* p = col.prepared && !col.prepared->prefix.empty() ? col.prepared : nullptr;
+    for (size_t r = 0; r < l.lead.size(); ++r) {
+        quint64 v = 0;
+        if (p) {
+            v = p->prefix[size_t(stored(col, qsizetype(r)))];
+        } else {
+            const CellText& c = cell(col, qsizetype(r));
+            v = prefixKey(col.text + c.offset, c.length);
+        }
+        v >>= 64 - room;
+        l.lead[r] = room == 64 ? v : (l.lead[r] << room) | v;
+    }
+    l.known = (room - 1) / 8;
+}
+
+Leading leadingKeys(qsizetype n, const std::vector<Column>& keys)
+{
+    const qsizetype k = qsizetype(keys.size());
+    Leading l{std::vector<quint64>(size_t(n), 0), k};
     int room = 64;
-    qsizetype compareFrom = k;   // the first column the leading key holds only in part
-    int known = -1;              // the bytes of that column's text the leading key holds, when it holds its start
     for (qsizetype j = 0; j < k; ++j) {
         if (room == 0) {
-            compareFrom = j;
+            l.compareFrom = j;
             break;
         }
         Ranks ranks;
-        if (rankColumn(keys[j], n, &ranks)) {
-            const int used = std::min(ranks.bits, room), dropped = ranks.bits - used;
-            for (qsizetype r = 0; r < n; ++r)
-                lead[size_t(r)] = (lead[size_t(r)] << used) | (ranks.of(keys[j], r) >> dropped);
-            room -= used;
-            if (dropped > 0) {
-                compareFrom = j;
-                break;
-            }
-            continue;
+        if (rankColumn(keys[size_t(j)], n, &ranks)) {
+            if (addRanks(l, keys[size_t(j)], ranks, room))
+                continue;
+        } else {
+            addPrefixes(l, keys[size_t(j)], room);
         }
-        const Prepared* p = keys[j].prepared;
-        for (qsizetype r = 0; r < n; ++r) {
-            quint64 v = 0;
-            if (p && !p->prefix.empty()) {
-                v = p->prefix[size_t(stored(keys[j], r))];
-            } else {
-                const CellText& c = cell(keys[j], r);
-                v = prefixKey(keys[j].text + c.offset, c.length);
-            }
-            v >>= 64 - room;
-            lead[size_t(r)] = room == 64 ? v : (lead[size_t(r)] << room) | v;
-        }
-        compareFrom = j;
-        known = (room - 1) / 8;
-        room = 0;
+        l.compareFrom = j;
         break;
     }
+    return l;
+}
 
-    std::vector<int> rowOrder(static_cast<size_t>(n));
-    std::iota(rowOrder.begin(), rowOrder.end(), 0);
-    radixSort(lead, rowOrder);
-    if (compareFrom < k) {
-        const auto before = [&keys, k, compareFrom](int a, int b) {
-            for (qsizetype j = compareFrom; j < k; ++j) {
-                const CellText &x = cell(keys[j], a), &y = cell(keys[j], b);
-                if (x.offset == y.offset && x.length == y.length)
-                    continue;   // the same text
-                if (const int d = compareCells(keys[j].text + x.offset, x.length, keys[j].text + y.offset, y.length))
-                    return d < 0;
-            }
-            return a < b;
-        };
-        // Rows of equal leading keys share the start of that column's text. Where it is plain
-        // ASCII text, its next eight bytes make a second key, read once per row (comparing the
-        // texts themselves reaches into memory all over the grid, in every comparison).
-        const auto settle = [&](qsizetype from, qsizetype to) {
-            std::vector<Tie> ties;
-            for (qsizetype r = from; r < to;) {
-                qsizetype end = r + 1;
-                while (end < to && lead[size_t(end)] == lead[size_t(r)])
-                    ++end;
-                if (end - r > 1) {
-                    bool plain = known >= 0;
-                    ties.clear();
-                    const Column& col = keys[compareFrom];
-                    const Prepared* p = col.prepared && !col.prepared->next.empty() ? col.prepared : nullptr;
-                    for (qsizetype q = r; q < end && plain; ++q) {
-                        const int row = rowOrder[size_t(q)];
-                        quint64 prefix = 0, next = 0;
-                        if (p) {
-                            const size_t s = size_t(stored(col, row));
-                            plain = p->plain[s];
-                            prefix = p->prefix[s];
-                            next = p->next[s];
-                        } else {
-                            const CellText& c = cell(col, row);
-                            plain = plainKeys(col.text + c.offset, c.length, &prefix, &next);
-                        }
-                        ties.push_back({bytesFrom(prefix, next, known), row});
-                    }
-                    if (plain) {
-                        sortTies(ties.data(), ties.data() + ties.size(), known + 8, col, before);
-                        for (qsizetype q = r; q < end; ++q)
-                            rowOrder[size_t(q)] = ties[size_t(q - r)].row;
-                    } else {
-                        std::sort(rowOrder.begin() + r, rowOrder.begin() + end, before);
-                    }
-                }
-                r = end;
-            }
-        };
-        // Two halves that split no run of equal keys.
-        qsizetype half = n / 2;
-        while (half > 0 && half < n && lead[size_t(half)] == lead[size_t(half - 1)])
-            ++half;
-        if (n < 32768 || half >= n) {
-            settle(0, n);
+// Rows in the order of their texts from the first column the leading key does not hold in
+// full, then of their positions.
+struct TextOrder {
+    const std::vector<Column>& keys;
+    qsizetype from;
+    bool operator()(int a, int b) const
+    {
+        for (size_t j = size_t(from); j < keys.size(); ++j) {
+            const CellText &x = cell(keys[j], a), &y = cell(keys[j], b);
+            if (x.offset == y.offset && x.length == y.length)
+                continue;   // the same text
+            if (const int d = compareCells(keys[j].text + x.offset, x.length, keys[j].text + y.offset, y.length))
+                return d < 0;
+        }
+        return a < b;
+    }
+};
+
+// Orders one run [r, end) of rows with equal leading keys, which share the start of that
+// column's text. Where it is plain ASCII text, its next eight bytes make a second key, read once
+// per row (comparing the texts themselves reaches into memory all over the grid, in every
+// comparison).
+void settleRun(const Leading& l, const TextOrder& before, std::vector<int>& rowOrder, qsizetype r, qsizetype end, std::vector<Tie>& ties)
+{
+    bool plain = l.known >= 0;
+    ties.clear();
+    const Column& col = before.keys[size_t(l.compareFrom)];
+    const Prepared* p = col.prepared && !col.prepared->next.empty() ? col.prepared : nullptr;
+    for (qsizetype q = r; q < end && plain; ++q) {
+        const int row = rowOrder[size_t(q)];
+        quint64 prefix = 0, next = 0;
+        if (p) {
+            const size_t s = size_t(stored(col, row));
+            plain = p->plain[s];
+            prefix = p->prefix[s];
+            next = p->next[s];
         } else {
-            const std::jthread other([&settle, half, n] { settle(half, n); });
-            settle(0, half);
+            const CellText& c = cell(col, row);
+            plain = plainKeys(col.text + c.offset, c.length, &prefix, &next);
         }
+        ties.push_back({bytesFrom(prefix, next, l.known), row});
     }
-    return rowOrder;
-}
-
-void FillKeys::start(const std::vector<int>& columns, int rows)
-{
-    clear();
-    for (const int c : columns) {
-        if (c < 0)
-            continue;
-        if (size_t(c) >= m_keyOf.size())
-            m_keyOf.resize(size_t(c) + 1, -1);
-        m_keyOf[size_t(c)] = int(m_keys.size());
-        Key k;
-        k.column = c;
-        k.limit = distinctLimit(rows);
-        k.table.assign(std::bit_ceil(size_t(2 * k.limit + 2)), 0);
-        k.keys.ids.assign(size_t(std::max(rows, 0)), kNone);
-        m_keys.push_back(std::move(k));
-    }
-}
-
-const CellText* FillKeys::find(int key, const char* base, QByteArrayView text) const
-{
-    const Key& k = m_keys[size_t(key)];
-    if (!k.numbered)
-        return nullptr;
-    const auto same = [&](const CellText& c) {
-        return c.length == text.size() && std::memcmp(base + c.offset, text.data(), size_t(c.length)) == 0;
-    };
-    // Rows often come grouped by their first columns: the text of the row before, first.
-    if (k.last != kNone && same(k.keys.distinct[k.last]))
-        return &k.keys.distinct[k.last];
-    const size_t mask = k.table.size() - 1;
-    for (size_t i = hashOf(text) & mask; k.table[i] != 0; i = (i + 1) & mask) {
-        const CellText& c = k.keys.distinct[k.table[i] - 1];
-        if (same(c))
-            return &c;
-    }
-    return nullptr;
-}
-
-void FillKeys::toPrefixes(Key& k, const char* base)
-{
-    k.numbered = false;
-    k.keys.prefix.assign(k.keys.ids.size(), 0);
-    k.has.assign(k.keys.ids.size(), false);
-    k.keys.next.assign(k.keys.ids.size(), 0);
-    k.keys.plain.assign(k.keys.ids.size(), false);
-    for (size_t r = 0; r < k.keys.ids.size(); ++r)
-        if (const quint32 id = k.keys.ids[r]; id != kNone)
-            setPrefix(k, r, base, k.keys.distinct[id]);
-    k.keys = Prepared{{}, {}, std::move(k.keys.prefix), std::move(k.keys.next), std::move(k.keys.plain)};
-    k.table = {};
-}
-
-void FillKeys::record(int key, int row, const char* base, const CellText& cell, const CellText* same)
-{
-    Key& k = m_keys[size_t(key)];
-    if (k.numbered) {
-        if (size_t(row) >= k.keys.ids.size())
-            k.keys.ids.resize(size_t(row) + 1, kNone);
-        if (same) {
-            k.keys.ids[size_t(row)] = k.last = quint32(same - k.keys.distinct.data());
-            return;
-        }
-        const size_t mask = k.table.size() - 1;
-        size_t i = hashOf(QByteArrayView(base + cell.offset, cell.length)) & mask;
-        while (k.table[i] != 0)
-            i = (i + 1) & mask;
-        k.keys.distinct.push_back(cell);
-        k.table[i] = quint32(k.keys.distinct.size());
-        k.keys.ids[size_t(row)] = k.last = k.table[i] - 1;
-        // Too many texts to number (distinctLimit).
-        if (qsizetype(k.keys.distinct.size()) > k.limit) {
-            toPrefixes(k, base);
-            // The sort's leading key ends with this column; the ones after it are only compared.
-            for (size_t later = size_t(key) + 1; later < m_keys.size(); ++later)
-                m_keys[later] = Key{m_keys[later].column, false, true};
-        }
+    if (!plain) {
+        std::sort(rowOrder.begin() + r, rowOrder.begin() + end, before);
         return;
     }
-    if (size_t(row) >= k.keys.prefix.size()) {
-        k.keys.prefix.resize(size_t(row) + 1, 0);
-        k.keys.next.resize(size_t(row) + 1, 0);
-        k.keys.plain.resize(size_t(row) + 1, false);
-        k.has.resize(size_t(row) + 1, false);
-    }
-    setPrefix(k, size_t(row), base, cell);
+    sortTies(ties.data(), ties.data() + ties.size(), l.known + 8, col, before);
+    for (qsizetype q = r; q < end; ++q)
+        rowOrder[size_t(q)] = ties[size_t(q - r)].row;
 }
 
-void FillKeys::setPrefix(Key& k, size_t row, const char* base, const CellText& cell)
+// Orders every run of equal leading keys within [from, to).
+void settle(const Leading& l, const TextOrder& before, std::vector<int>& rowOrder, qsizetype from, qsizetype to)
 {
-    const char* p = base + cell.offset;
-    quint64 prefix = 0, next = 0;
-    const bool plain = plainKeys(p, cell.length, &prefix, &next);
-    k.keys.prefix[row] = plain ? prefix : prefixKey(p, cell.length);
-    k.keys.next[row] = next;
-    k.keys.plain[row] = plain;
-    k.has[row] = true;
-}
-
-void FillKeys::truncate(int count)
-{
-    for (Key& k : m_keys) {
-        if (k.keys.ids.size() > size_t(count))
-            k.keys.ids.resize(size_t(count));
-        if (k.keys.prefix.size() > size_t(count)) {
-            k.keys.prefix.resize(size_t(count));
-            k.keys.next.resize(size_t(count));
-            k.keys.plain.resize(size_t(count));
-            k.has.resize(size_t(count));
-        }
+    std::vector<Tie> ties;
+    for (qsizetype r = from; r < to;) {
+        qsizetype end = r + 1;
+        while (end < to && l.lead[size_t(end)] == l.lead[size_t(r)])
+            ++end;
+        if (end - r > 1)
+            settleRun(l, before, rowOrder, r, end, ties);
+        r = end;
     }
 }
 
-std::vector<Prepared> FillKeys::finish(const std::vector<int>& columns, int rows, const char* base, const CellText* cells,
-                                       qsizetype stride)
+} // namespace
+
+std::vector<int> order(int rows, const std::vector<Column>& keys)
 {
-    std::vector<Prepared> out;
-    bool same = columns.size() == m_keys.size();
-    for (size_t i = 0; same && i < columns.size(); ++i)
-        same = m_keys[i].column == columns[i];
-    if (!same) {
-        clear();
-        return out;
+    // The rows are put in the order of their leading keys (a radix sort, which keeps rows with
+    // equal keys in their order); rows whose leading keys are equal then compare their texts,
+    // from the first column the leading key does not hold in full, and at last their positions.
+    const qsizetype n = rows;
+    Leading l = leadingKeys(n, keys);
+    std::vector<int> rowOrder(static_cast<size_t>(n));
+    std::iota(rowOrder.begin(), rowOrder.end(), 0);
+    radixSort(l.lead, rowOrder);
+    if (l.compareFrom >= qsizetype(keys.size()))
+        return rowOrder;
+    const TextOrder before{keys, l.compareFrom};
+    // Two halves that split no run of equal keys, one on another thread.
+    qsizetype half = n / 2;
+    while (half > 0 && half < n && l.lead[size_t(half)] == l.lead[size_t(half - 1)])
+        ++half;
+    if (n < 32768 || half >= n) {
+        settle(l, before, rowOrder, 0, n);
+    } else {
+        const std::jthread other([&] { settle(l, before, rowOrder, half, n); });
+        settle(l, before, rowOrder, 0, half);
     }
-    for (size_t i = 0; i < m_keys.size(); ++i) {
-        Key& k = m_keys[i];
-        if (k.off) {
-            out.emplace_back();
-            continue;
-        }
-        // Cells never written (a row the fill left empty) get their keys now.
-        for (int r = 0; r < rows; ++r) {
-            const bool missing = k.numbered ? (size_t(r) >= k.keys.ids.size() || k.keys.ids[size_t(r)] == kNone)
-                                            : (size_t(r) >= k.has.size() || !k.has[size_t(r)]);
-            if (!missing)
-                continue;
-            const CellText& c = cells[qsizetype(r) * stride + k.column];
-            record(int(i), r, base, c, find(int(i), base, QByteArrayView(base + c.offset, c.length)));
-        }
-        if (k.numbered) {
-            k.keys.ids.resize(size_t(rows));
-        } else {
-            k.keys.prefix.resize(size_t(rows));
-            k.keys.next.resize(size_t(rows));
-            k.keys.plain.resize(size_t(rows));
-        }
-        out.push_back(std::move(k.keys));
-    }
-    clear();
-    return out;
+    return rowOrder;
 }
 
 } // namespace qel::gridsort

@@ -1,0 +1,41 @@
+#pragma once
+// The keys the grid sorts by: shared by the sort (gridsort.cpp) and by the keys a fill gathers
+// as its cells come in (sortkeys.cpp). Not part of the grid's interface.
+#include "lookups/grid/gridsort.h"
+#include <QByteArray>
+#include <string_view>
+#include <vector>
+
+namespace qel::gridsort::detail {
+
+// A cell's sort key: numbers by value; other text by its upper-case UTF-8 bytes (whose order is
+// the code points' order). Plain upper-case ASCII, most of the data, is used where it lies.
+struct SortKey {
+    bool numeric = false;
+    double number = 0;
+    const char* text = nullptr;
+    qsizetype length = 0;
+    QByteArray owned;   // the upper-case form, when it differs from the cell's bytes
+};
+
+bool startsLikeNumber(const char* p, qsizetype n);
+bool numberOf(const char* p, qsizetype n, double* v);
+SortKey keyOf(const char* p, qsizetype n);
+int compareKeys(const SortKey& a, const SortKey& b);
+int compareCells(const char* a, qsizetype na, const char* b, qsizetype nb);
+quint64 prefixKey(const char* p, qsizetype n);
+quint64 hashOf(QByteArrayView text);
+bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next);
+quint64 bytesFrom(quint64 prefix, quint64 next, int known);
+int rankTexts(const std::vector<std::string_view>& texts, std::vector<quint32>* dense);
+
+inline char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
+inline qsizetype stored(const Column& c, qsizetype row) { return c.rows ? c.rows[row] : row; }
+inline const CellText& cell(const Column& c, qsizetype row) { return c.first[stored(c, row) * c.stride]; }
+
+// More distinct texts than a quarter of the rows (a column of names), and numbering them costs
+// more than it saves. (The first rows alone cannot tell: a column of 5,000 areas repeated over
+// 132,000 rows starts with a thousand different ones.)
+inline qsizetype distinctLimit(qsizetype rows) { return rows / 4 + 16; }
+
+} // namespace qel::gridsort::detail
