@@ -200,9 +200,11 @@ bool PrivateServer::ensureRunning(QString* error)
     const QString server = findProgram(QStringLiteral("mariadbd"));
     if (server.isEmpty())
         return setError(error, QStringLiteral("mariadbd was not found; install the mariadb-server package."));
-    QFile::remove(m_options.socketPath());
-    const QString errorLog = m_options.dataDir + QStringLiteral("/server.err");
-    const qint64 logStart = QFileInfo(errorLog).size();
+    return start(server, loadDir, error);
+}
+
+QStringList PrivateServer::serverArguments(const QString& loadDir, const QString& errorLog) const
+{
     QStringList args = {
         QStringLiteral("--no-defaults"),
         QStringLiteral("--datadir=") + m_options.dataDir,
@@ -223,11 +225,18 @@ bool PrivateServer::ensureRunning(QString* error)
         QStringLiteral("--character-set-server=utf8mb4"),
         QStringLiteral("--collation-server=utf8mb4_general_ci"),
     };
-    args += m_options.networkArguments.isEmpty() ? QStringList{QStringLiteral("--skip-networking")} : m_options.networkArguments;
+    return args + (m_options.networkArguments.isEmpty() ? QStringList{QStringLiteral("--skip-networking")} : m_options.networkArguments);
+}
+
+bool PrivateServer::start(const QString& server, const QString& loadDir, QString* error)
+{
+    QFile::remove(m_options.socketPath());
+    const QString errorLog = m_options.dataDir + QStringLiteral("/server.err");
+    const qint64 logStart = QFileInfo(errorLog).size();
     // What the server says before it opens its own log goes there too.
     QProcess starter;
     starter.setProgram(server);
-    starter.setArguments(args);
+    starter.setArguments(serverArguments(loadDir, errorLog));
     starter.setWorkingDirectory(m_options.dataDir);
     starter.setStandardOutputFile(errorLog, QIODevice::Append);
     starter.setStandardErrorFile(errorLog, QIODevice::Append);

@@ -51,6 +51,9 @@ public:
 
 private:
     bool initialise(QString* error);
+    // Starts the server program and waits until it answers or stops.
+    bool start(const QString& server, const QString& loadDir, QString* error);
+    QStringList serverArguments(const QString& loadDir, const QString& errorLog) const;
     bool harden(QString* error);
     bool endOrphan(QString* error);
     Options m_options;

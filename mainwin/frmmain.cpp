@@ -1,4 +1,5 @@
 #include "mainwin/frmmain.h"
+#include "core/named.h"
 #include "core/session.h"
 #include "core/msgservice.h"
 #include "core/scaling.h"
@@ -106,18 +107,30 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("QELRefDesk"));
     resize(520, 640);
     setFocusPolicy(Qt::StrongFocus);
+    buildMenu();
+    buildPanTanFrame();
+    lblchkup = named(new QLabel(QStringLiteral("Check For Update"), this), "lblchkup");
+    lblchkup->setProperty("Tag", QString());
+    lblchkup->setCursor(Qt::PointingHandCursor);
+    lblchkup->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    lblchkup->setMargin(2);
+    lblchkup->adjustSize();
+    lblchkup->installEventFilter(this);
+    layoutFrames();
+    m_designed = size();
+}
 
+void frmmain::buildMenu()
+{
     QFont menuFont(QStringLiteral("Book Antiqua"), 11);
     menuFont.setStyleHint(QFont::Serif);
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1 = named(new QFrame(this), "Frame1");
     const int bw = 280, bh = 28;
     int y = 8;
     for (const MenuEntry& e : kMenu) {
         if (e.index == 11)
             y += twips(600) - twips(480);
-        auto* b = new QPushButton(QString::fromLatin1(e.caption), Frame1);
-        b->setObjectName(QStringLiteral("Command1"));
+        auto* b = named(new QPushButton(QString::fromLatin1(e.caption), Frame1), "Command1");
         b->setProperty("Index", e.index);
         b->setFont(menuFont);
         b->setAutoDefault(false);
@@ -127,52 +140,38 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent)
         y += twips(480);
     }
     Frame1->resize(bw + 16, y - twips(480) + bh + 16);
+}
 
-    famPANTAN = new QFrame(this);
-    famPANTAN->setObjectName(QStringLiteral("famPANTAN"));
+void frmmain::buildPanTanFrame()
+{
+    famPANTAN = named(new QFrame(this), "famPANTAN");
     famPANTAN->resize(320, 190);
     const QFont sans(QStringLiteral("Sans Serif"), 10);
     for (int i = 0; i < 2; ++i) {
-        optpantan[i] = new QRadioButton(i == 0 ? QStringLiteral("PAN") : QStringLiteral("TAN"), famPANTAN);
-        optpantan[i]->setObjectName(QStringLiteral("optpantan"));
+        optpantan[i] = named(new QRadioButton(i == 0 ? QStringLiteral("PAN") : QStringLiteral("TAN"), famPANTAN), "optpantan");
         optpantan[i]->setProperty("Index", i);
         optpantan[i]->setFont(sans);
         optpantan[i]->setGeometry(20 + i * 100, 12, 90, 24);
         optpantan[i]->installEventFilter(this);
     }
     optpantan[0]->setChecked(true);
-    txtpantan = new QLineEdit(famPANTAN);
-    txtpantan->setObjectName(QStringLiteral("txtpantan"));
+    txtpantan = named(new QLineEdit(famPANTAN), "txtpantan");
     txtpantan->setMaxLength(10);
     txtpantan->setFont(sans);
     txtpantan->setGeometry(20, 48, 280, 28);
     txtpantan->installEventFilter(this);
-    chkaltmeth = new QCheckBox(QStringLiteral("Use Alternate Method"), famPANTAN);
-    chkaltmeth->setObjectName(QStringLiteral("chkaltmeth"));
+    chkaltmeth = named(new QCheckBox(QStringLiteral("Use Alternate Method"), famPANTAN), "chkaltmeth");
     chkaltmeth->setFont(sans);
     chkaltmeth->setGeometry(20, 88, 280, 24);
-    cmdokPT = new QPushButton(QStringLiteral("&Validate"), famPANTAN);
-    cmdokPT->setObjectName(QStringLiteral("cmdokPT"));
+    cmdokPT = named(new QPushButton(QStringLiteral("&Validate"), famPANTAN), "cmdokPT");
     cmdokPT->setGeometry(20, 130, 130, 32);
     cmdokPT->setAutoDefault(false);
     connect(cmdokPT, &QPushButton::clicked, this, [this] { cmdokPT_Click(); });
-    cmdcancelPT = new QPushButton(QStringLiteral("&Cancel"), famPANTAN);
-    cmdcancelPT->setObjectName(QStringLiteral("cmdcancelPT"));
+    cmdcancelPT = named(new QPushButton(QStringLiteral("&Cancel"), famPANTAN), "cmdcancelPT");
     cmdcancelPT->setGeometry(170, 130, 130, 32);
     cmdcancelPT->setAutoDefault(false);
     connect(cmdcancelPT, &QPushButton::clicked, this, [this] { escape(); });
     famPANTAN->hide();
-
-    lblchkup = new QLabel(QStringLiteral("Check For Update"), this);
-    lblchkup->setObjectName(QStringLiteral("lblchkup"));
-    lblchkup->setProperty("Tag", QString());
-    lblchkup->setCursor(Qt::PointingHandCursor);
-    lblchkup->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
-    lblchkup->setMargin(2);
-    lblchkup->adjustSize();
-    lblchkup->installEventFilter(this);
-    layoutFrames();
-    m_designed = size();
 }
 
 frmmain::~frmmain() = default;

@@ -56,6 +56,10 @@ private:
     void showCheckFrame();
     void escape();
     void layoutFrames();
+    void buildMenu();
+    void buildPanTanFrame();
+    bool releaseIsNewer(const QStringList& rec, const QString& docPath, const QString& sys);
+    void offerUpdate(const QString& date, const QString& link);
     void activated();
     void lblchkup_Click();
 

@@ -138,6 +138,42 @@ void frmmain::DOWNLOAD(const QString& address, const QString& path)
     file.create(path, request.ResponseBody(), nullptr, 0600);
 }
 
+// Whether the record's release date is later than the installed file it names was written.
+bool frmmain::releaseIsNewer(const QStringList& rec, const QString& docPath, const QString& sys)
+{
+    const QString& date = rec[2];
+    QString installed = rec[8];
+    if (installed.isEmpty() || date.size() < 10)
+        return false;
+    installed.replace(QStringLiteral("%APPPATH%"), docPath);
+    installed.replace(QStringLiteral("%SYSPATH%"), sys);
+    const QFileInfo file(installed);
+    if (!file.exists())
+        return false;
+    const QDate releaseDay(part(date, 6, 4), part(date, 3, 2), part(date, 0, 2));
+    const QDateTime modified = file.lastModified();
+    return date.size() == 10 ? releaseDay > modified.date()
+                             : QDateTime(releaseDay, QTime(part(date, 11, 2), part(date, 14, 2), part(date, 17, 2))) > modified;
+}
+
+void frmmain::offerUpdate(const QString& date, const QString& link)
+{
+    const QString offer = QStringLiteral("New Update Available\r\n\r\nDate : ") + date + QStringLiteral("\r\nLink : ") + link
+                          + QStringLiteral("\r\n\r\nDo you want to Download it Now ?");
+    if (!MessageService::ask(this, offer))
+        return;
+    MessageService::inform(this, QStringLiteral("Instructions for Updating the Software:\r\n\r\n"
+                                                "  1) Download and Save the Update File on your Computer.\r\n"
+                                                "  2) After Completion of Download, Run and Extract the Downloaded File.\r\n"
+                                                "  3) Make sure software is Close.\r\n"
+                                                "  4) Run \"UpdateVox.exe\" File from the Extracted Folder."));
+    if (urlOpener())
+        urlOpener()(link);
+    else
+        QDesktopServices::openUrl(QUrl::fromUserInput(link));
+    QCoreApplication::processEvents();
+}
+
 void frmmain::CHECKFORUPDATE()
 {
     const QString sys = systemFolder();
@@ -179,37 +215,9 @@ void frmmain::CHECKFORUPDATE()
     removeFile(local);
     read = true;
 
-    const QString date = rec[2], link = rec[7];
-    QString installed = rec[8];
-    if (installed.isEmpty() || date.size() < 10)
+    if (!releaseIsNewer(rec, docPath, sys))
         return noUpdate();
-    installed.replace(QStringLiteral("%APPPATH%"), docPath);
-    installed.replace(QStringLiteral("%SYSPATH%"), sys);
-    const QFileInfo file(installed);
-    if (!file.exists())
-        return noUpdate();
-    const QDate releaseDay(part(date, 6, 4), part(date, 3, 2), part(date, 0, 2));
-    const QDateTime modified = file.lastModified();
-    const bool newer = date.size() == 10
-                           ? releaseDay > modified.date()
-                           : QDateTime(releaseDay, QTime(part(date, 11, 2), part(date, 14, 2), part(date, 17, 2))) > modified;
-    if (!newer)
-        return noUpdate();
-
-    const QString offer = QStringLiteral("New Update Available\r\n\r\nDate : ") + date + QStringLiteral("\r\nLink : ") + link
-                          + QStringLiteral("\r\n\r\nDo you want to Download it Now ?");
-    if (!MessageService::ask(this, offer))
-        return;
-    MessageService::inform(this, QStringLiteral("Instructions for Updating the Software:\r\n\r\n"
-                                                "  1) Download and Save the Update File on your Computer.\r\n"
-                                                "  2) After Completion of Download, Run and Extract the Downloaded File.\r\n"
-                                                "  3) Make sure software is Close.\r\n"
-                                                "  4) Run \"UpdateVox.exe\" File from the Extracted Folder."));
-    if (urlOpener())
-        urlOpener()(link);
-    else
-        QDesktopServices::openUrl(QUrl::fromUserInput(link));
-    QCoreApplication::processEvents();
+    offerUpdate(rec[2], rec[7]);
 }
 
 } // namespace qel

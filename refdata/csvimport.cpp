@@ -120,6 +120,113 @@ QList<QStringList> parseCsv(const QString& text)
     return rows;
 }
 
+namespace {
+
+// UTF-8 as most exports are; a file that is not valid UTF-8 is read as Windows-1252.
+QString decodeCsv(const QByteArray& csv)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(csv);
+    if (utf8.hasError())
+        text = QStringDecoder("windows-1252").decode(csv);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+// Per field of the resource, once: the CSV column it comes from, whether it is filled at all,
+// and its format.
+struct Plan {
+    QString type;
+    QStringList layout, header;
+    const TableDef* table = nullptr;
+    int micrColumn = -1;   // MICR: the column of whole codes that the three code fields come from
+    QVector<int> fieldColumn;
+    QVector<bool> mapped;
+    QVector<const Rule*> rules;
+};
+
+// The plan of a conversion; errors when the mapping names fields or columns that do not exist.
+Plan makePlan(const QString& type, const QStringList& layout, const QStringList& header, const QMap<QString, QString>& mapping,
+              QStringList* errors)
+{
+    Plan p{type, layout, header, Tables::forResource(type)};
+    const auto column = [&](const QString& field) -> int {
+        const QString name = mapping.value(field);
+        return name.isEmpty() ? -1 : int(header.indexOf(name.trimmed()));
+    };
+    for (auto it = mapping.cbegin(); it != mapping.cend(); ++it) {
+        if (!layout.contains(it.key()) && !(type == u"MICR" && it.key() == u"MICR"))
+            *errors << QStringLiteral("%1 has no field %2 (its fields: %3)").arg(type, it.key(), layout.join(u' '));
+        else if (column(it.key()) < 0)
+            *errors << QStringLiteral("the header line has no column %1").arg(it.value());
+    }
+    p.micrColumn = type == u"MICR" ? column(QStringLiteral("MICR")) : -1;
+    for (const QString& field : layout) {
+        p.fieldColumn << column(field);
+        p.mapped << (p.fieldColumn.last() >= 0 || (p.micrColumn >= 0 && field.endsWith(QLatin1String("Code"))));
+        p.rules << ruleFor(type, field);
+    }
+    return p;
+}
+
+QStringList recordValues(const Plan& p, const QStringList& row, int serial)
+{
+    QStringList values;
+    for (int i = 0; i < p.layout.size(); ++i) {
+        const QString& field = p.layout[i];
+        const int col = p.fieldColumn[i];
+        QString v;
+        if (field == u"Sr")
+            v = QString::number(serial);
+        else if (col >= 0)
+            v = row.value(col).trimmed();
+        else if (p.micrColumn >= 0 && field.endsWith(QLatin1String("Code")))
+            v = row.value(p.micrColumn).trimmed().mid(field == u"CityCode" ? 0 : field == u"BankCode" ? 3 : 6, 3);
+        values << v;
+    }
+    return values;
+}
+
+// What keeps a line out: its shape, a code of the wrong form, or what the server would refuse
+// (it loads a table all or nothing).
+QStringList recordProblems(const Plan& p, const QStringList& row, const QStringList& values)
+{
+    QStringList problems;
+    if (row.size() != p.header.size())
+        problems << QStringLiteral("has %1 fields where the header has %2").arg(row.size()).arg(p.header.size());
+    if (p.micrColumn >= 0 && !ruleFor(p.type, QStringLiteral("MICR"))->pattern.match(row.value(p.micrColumn).trimmed()).hasMatch())
+        problems << QStringLiteral("MICR code '%1' is not 9 digits").arg(row.value(p.micrColumn).trimmed());
+    for (int i = 0; i < p.layout.size() && problems.isEmpty(); ++i)
+        if (p.rules[i] && p.mapped[i] && !p.rules[i]->pattern.match(values[i]).hasMatch())
+            problems << QStringLiteral("%1 '%2' is not %3").arg(p.layout[i], values[i], QString::fromLatin1(p.rules[i]->what));
+    if (problems.isEmpty())
+        if (const QString misfit = Tables::checkRecord(*p.table, values); !misfit.isEmpty())
+            problems << misfit;
+    return problems;
+}
+
+// The record in the resource format; empty, and a problem added, when a value has a character
+// Windows-1252 cannot write.
+QByteArray encodeRecord(const Plan& p, const QStringList& values, QStringList* problems)
+{
+    QStringEncoder cp1252("windows-1252");
+    QByteArray record;
+    for (int i = 0; i < p.layout.size(); ++i) {
+        const QByteArray bytes = cp1252.encode(values[i]);
+        if (cp1252.hasError()) {
+            *problems << QStringLiteral("%1 '%2' holds a character that Windows-1252 cannot write").arg(p.layout[i], values[i]);
+            return {};
+        }
+        if (i > 0)
+            record += ',';
+        record += p.layout[i] == u"Sr" ? bytes : quoted(bytes);
+    }
+    return record + '\xA6';
+}
+
+} // namespace
+
 Result convert(const QString& type, const QByteArray& csv, const QMap<QString, QString>& mapping)
 {
     Result result;
@@ -128,89 +235,23 @@ Result convert(const QString& type, const QByteArray& csv, const QMap<QString, Q
         result.errors << QStringLiteral("%1 is not a resource that can be imported (one of: %2)").arg(type, types().join(u' '));
         return result;
     }
-    // UTF-8 as most exports are; a file that is not valid UTF-8 is read as Windows-1252.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(csv);
-    if (utf8.hasError())
-        text = QStringDecoder("windows-1252").decode(csv);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    const QList<QStringList> rows = parseCsv(text);
+    const QList<QStringList> rows = parseCsv(decodeCsv(csv));
     if (rows.isEmpty()) {
         result.errors << QStringLiteral("the file holds no header line");
         return result;
     }
-    const QStringList header = rows.first();
-    const auto column = [&](const QString& field) -> int {
-        const QString name = mapping.value(field);
-        return name.isEmpty() ? -1 : int(header.indexOf(name.trimmed()));
-    };
-    for (auto it = mapping.cbegin(); it != mapping.cend(); ++it) {
-        if (!layout.contains(it.key()) && !(type == u"MICR" && it.key() == u"MICR"))
-            result.errors << QStringLiteral("%1 has no field %2 (its fields: %3)").arg(type, it.key(), layout.join(u' '));
-        else if (column(it.key()) < 0)
-            result.errors << QStringLiteral("the header line has no column %1").arg(it.value());
-    }
+    const Plan plan = makePlan(type, layout, rows.first(), mapping, &result.errors);
     if (!result.errors.isEmpty())
         return result;
-
-    const TableDef* table = Tables::forResource(type);
-    const int micrColumn = type == u"MICR" ? column(QStringLiteral("MICR")) : -1;
-    // Per field, once: the CSV column it comes from, whether it is filled at all, and its format.
-    QVector<int> fieldColumn;
-    QVector<bool> mapped;
-    QVector<const Rule*> rules;
-    for (const QString& field : layout) {
-        fieldColumn << column(field);
-        mapped << (fieldColumn.last() >= 0 || (micrColumn >= 0 && field.endsWith(QLatin1String("Code"))));
-        rules << ruleFor(type, field);
-    }
-    QStringEncoder cp1252("windows-1252");
     for (int line = 1; line < rows.size(); ++line) {
-        const QStringList& row = rows[line];
-        const int lineNo = line + 1;
-        QStringList values;
-        QStringList problems;
-        for (int i = 0; i < layout.size(); ++i) {
-            const QString& field = layout[i];
-            const int col = fieldColumn[i];
-            QString v;
-            if (field == u"Sr")
-                v = QString::number(result.records + 1);
-            else if (col >= 0)
-                v = row.value(col).trimmed();
-            else if (micrColumn >= 0 && field.endsWith(QLatin1String("Code")))
-                v = row.value(micrColumn).trimmed().mid(field == u"CityCode" ? 0 : field == u"BankCode" ? 3 : 6, 3);
-            values << v;
-        }
-        if (row.size() != header.size())
-            problems << QStringLiteral("has %1 fields where the header has %2").arg(row.size()).arg(header.size());
-        if (micrColumn >= 0 && !ruleFor(type, QStringLiteral("MICR"))->pattern.match(row.value(micrColumn).trimmed()).hasMatch())
-            problems << QStringLiteral("MICR code '%1' is not 9 digits").arg(row.value(micrColumn).trimmed());
-        for (int i = 0; i < layout.size() && problems.isEmpty(); ++i)
-            if (rules[i] && mapped[i] && !rules[i]->pattern.match(values[i]).hasMatch())
-                problems << QStringLiteral("%1 '%2' is not %3").arg(layout[i], values[i], QString::fromLatin1(rules[i]->what));
-        // The server loads a table all or nothing: a record it would refuse stays out here.
-        if (problems.isEmpty())
-            if (const QString misfit = Tables::checkRecord(*table, values); !misfit.isEmpty())
-                problems << misfit;
-        QByteArray record;
-        for (int i = 0; i < layout.size() && problems.isEmpty(); ++i) {
-            const QByteArray bytes = cp1252.encode(values[i]);
-            if (cp1252.hasError()) {
-                problems << QStringLiteral("%1 '%2' holds a character that Windows-1252 cannot write").arg(layout[i], values[i]);
-                cp1252.resetState();
-                break;
-            }
-            if (i > 0)
-                record += ',';
-            record += layout[i] == u"Sr" ? bytes : quoted(bytes);
-        }
+        const QStringList values = recordValues(plan, rows[line], result.records + 1);
+        QStringList problems = recordProblems(plan, rows[line], values);
+        const QByteArray record = problems.isEmpty() ? encodeRecord(plan, values, &problems) : QByteArray();
         if (!problems.isEmpty()) {
-            result.errors << QStringLiteral("line %1: %2").arg(lineNo).arg(problems.join(QStringLiteral("; ")));
+            result.errors << QStringLiteral("line %1: %2").arg(line + 1).arg(problems.join(QStringLiteral("; ")));
             continue;
         }
-        result.resource += record + '\xA6';
+        result.resource += record;
         ++result.records;
     }
     return result;

@@ -81,22 +81,79 @@ Sql loadStatement(const QString& fileName, const QString& table, bool overConnec
               + QStringLiteral("' escaped by '\\\\' lines terminated by '\u00A6';"));
 }
 
+namespace {
+
+// One load's state: where it goes, what came of it, where failures are logged.
+struct Load {
+    Connection* db;
+    const QString& table;
+    const ErrHandler& eh;
+    ImportResult& result;
+    void failed(const DbError& e) const
+    {
+        result.error = e;
+        eh.fail(e);
+    }
+};
+
+// The server reads the file itself; true when it cannot after all and the data should go over
+// the connection instead.
+bool loadServerFile(const Load& l)
+{
+    // The terminator byte in the statement must reach the server as the byte 0xA6 it stands for
+    // in the file, so the statement goes in the file's character set.
+    l.result.loaded = l.db->Execute(loadStatement(l.result.file, l.table), QByteArrayLiteral("latin1"));
+    if (!l.result.loaded && dberr::isUnreadableFile(l.db->lastError().number)) {
+        qCInfo(lcImport, "%s: the server cannot read %s (%s); sending the data over the connection", qPrintable(l.table),
+               qPrintable(l.result.file), qPrintable(l.db->lastError().description));
+        return true;
+    }
+    if (!l.result.loaded)
+        l.failed(l.db->lastError());
+    return false;
+}
+
+void loadOverConnection(const Load& l, const QString& name, const QByteArray& data)
+{
+    ImportResult& result = l.result;
+    result.route = ImportResult::OverConnection;
+    if (result.file.isEmpty())
+        result.file = name;
+    result.loaded = l.db->loadLocal(loadStatement(result.file, l.table, true), QString(result.file).replace(u'\\', u'/'), data,
+                                    QByteArrayLiteral("latin1"));
+    // Over the connection the server loads what it can and warns of the rest (a text cut
+    // short); the table then holds other data than the resource, and is emptied instead (at
+    // once, not row by row), as a load from a file leaves it.
+    const auto cut = std::find_if(l.db->warnings().begin(), l.db->warnings().end(),
+                                  [](const DbError& w) { return w.number != dberr::kMultiByteTerminator; });
+    if (result.loaded && cut != l.db->warnings().end()) {
+        result.loaded = false;
+        l.failed(*cut);
+        l.eh(l.db->Execute(QStringLiteral("Truncate Table ") + l.table), l.db->lastError());
+    } else if (!result.loaded) {
+        DbError e = l.db->lastError();
+        if (dberr::isLocalInfileRefused(e.number))
+            e.description = QStringLiteral("The database server takes no data over the connection (its local_infile "
+                                           "setting is off) and cannot read the component's file itself: %1")
+                                .arg(e.description);
+        l.failed(e);
+    }
+}
+
+} // namespace
+
 ImportResult importResource(Session& cls, const QString& Tb, int Id, const QString& Typ)
 {
     const ErrHandler eh(&cls, QStringLiteral("CLSMAIN"), "IMPORTRESFLDATA");
     ImportResult result;
-    const auto failed = [&](const DbError& e) {
-        result.error = e;
-        eh.fail(e);
-    };
+    Connection* db = cls.Db();
+    const Load load{db, Tb, eh, result};
     const QString name = Typ + QString::number(Id) + QStringLiteral(".dat");
     bool found = false;
     const QByteArray data = ResourceStore::bytes(Typ, Id, &found);
     if (!found)
-        failed({325, QStringLiteral("Invalid format in resource file: resource %1 %2 not found").arg(Typ).arg(Id), QStringLiteral("QELRefDesk")});
-    Connection* db = cls.Db();
+        load.failed({325, QStringLiteral("Invalid format in resource file: resource %1 %2 not found").arg(Typ).arg(Id), QStringLiteral("QELRefDesk")});
     const Folder folder = chooseFolder(db, cls.DocPath());
-
     CreatedFile file;
     if (!folder.path.isEmpty()) {
         // In the document folder by the resource's name; in the server's own folder, which other
@@ -105,48 +162,13 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
                                                                     + QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".dat"));
         QString why;
         if (!file.create(result.file, data, &why))
-            failed({75, QStringLiteral("Path/File access error: %1: %2").arg(result.file, why), QStringLiteral("QELRefDesk")});
+            load.failed({75, QStringLiteral("Path/File access error: %1: %2").arg(result.file, why), QStringLiteral("QELRefDesk")});
     }
     if (!db) {
-        failed({91, QStringLiteral("Object variable or With block variable not set"), QStringLiteral("QELRefDesk")});
+        load.failed({91, QStringLiteral("Object variable or With block variable not set"), QStringLiteral("QELRefDesk")});
     } else {
-        bool overConnection = !file.exists();
-        if (file.exists()) {
-            // The terminator byte in the statement must reach the server as the byte 0xA6 it stands
-            // for in the file, so the statement goes in the file's character set.
-            result.loaded = db->Execute(loadStatement(result.file, Tb), QByteArrayLiteral("latin1"));
-            if (!result.loaded && dberr::isUnreadableFile(db->lastError().number)) {
-                qCInfo(lcImport, "%s: the server cannot read %s (%s); sending the data over the connection", qPrintable(Tb),
-                       qPrintable(result.file), qPrintable(db->lastError().description));
-                overConnection = true;
-            } else if (!result.loaded) {
-                failed(db->lastError());
-            }
-        }
-        if (overConnection) {
-            result.route = ImportResult::OverConnection;
-            if (result.file.isEmpty())
-                result.file = name;
-            result.loaded = db->loadLocal(loadStatement(result.file, Tb, true), QString(result.file).replace(u'\\', u'/'), data,
-                                          QByteArrayLiteral("latin1"));
-            // Over the connection the server loads what it can and warns of the rest (a text cut
-            // short); the table then holds other data than the resource, and is emptied instead
-            // (at once, not row by row), as a load from a file leaves it.
-            const auto cut = std::find_if(db->warnings().begin(), db->warnings().end(),
-                                          [](const DbError& w) { return w.number != dberr::kMultiByteTerminator; });
-            if (result.loaded && cut != db->warnings().end()) {
-                result.loaded = false;
-                failed(*cut);
-                eh(db->Execute(QStringLiteral("Truncate Table ") + Tb), db->lastError());
-            } else if (!result.loaded) {
-                DbError e = db->lastError();
-                if (dberr::isLocalInfileRefused(e.number))
-                    e.description = QStringLiteral("The database server takes no data over the connection (its local_infile "
-                                                   "setting is off) and cannot read the component's file itself: %1")
-                                        .arg(e.description);
-                failed(e);
-            }
-        }
+        if (!file.exists() || loadServerFile(load))
+            loadOverConnection(load, name, data);
         if (result.loaded) {
             result.rows = db->affectedRows();   // the load was the last statement that ran
             qCInfo(lcImport, "%s: %s loaded %s", qPrintable(Tb), qPrintable(name),
@@ -156,7 +178,7 @@ ImportResult importResource(Session& cls, const QString& Tb, int Id, const QStri
         flushTables(db);
     }
     if (!file.remove())
-        failed({53, QStringLiteral("File not found: %1").arg(result.file), QStringLiteral("QELRefDesk")});
+        load.failed({53, QStringLiteral("File not found: %1").arg(result.file), QStringLiteral("QELRefDesk")});
     return result;
 }
 

@@ -54,12 +54,9 @@ class TestDialogs : public QObject {
         child<QLineEdit>(d, "Text1")->setText(value);
         static_cast<LookupDialog*>(d)->Command2_Click();
     }
-
-private slots:
-    void initTestCase()
+    // The FIXTURE lists of the bank and tax-office dialogs.
+    static void writeBankAndOfficeFixtures(const QString& dir)
     {
-        ResourceStore::setOverrideDir(resDir.path());
-        const QString dir = resDir.path();
         test::writeResource(dir, QStringLiteral("IFSC"), recs({
             record({"FIXTURE BANK A", "FIXA0000001", "BR ONE", "CENTRE X", "DIST P", "STATE S", "ADDR 1"}),
             record({"FIXTURE BANK B", "FIXB0000002", "BR TWO", "CENTRE Y", "DIST P", "STATE S", "ADDR 2"}),
@@ -86,6 +83,11 @@ private slots:
             record({"FIXTURE CITY", "WARD 3", "east only", "AAC", "13", "C", "3"}),
             record({"OTHER CITY", "WARD 9", "north", "BBB", "14", "W", "9"}),
         }));
+    }
+
+    // The FIXTURE lists of the service-tax, nodal, PIN, distance and TIN-FC dialogs.
+    static void writeOtherFixtures(const QString& dir)
+    {
         test::writeResource(dir, QStringLiteral("SVT_LOC"), recs({
             record({"STATE S", "CITY C", "AREA A", "744103", "LOCALITY 1", "700101"}, 1),
             record({"STATE S", "CITY C", "AREA B", "744104", "LOCALITY 2", ""}, 2),
@@ -118,6 +120,14 @@ private slots:
                     "234/567", "a@x.in, b@y.in"}),
             record({"STATE S", "CITY C", "FC2", "FACILITATOR G", "PERSON", "ADDR", "234, 987", "  12   34  ", "c@z.in"}),
         }));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        ResourceStore::setOverrideDir(resDir.path());
+        writeBankAndOfficeFixtures(resDir.path());
+        writeOtherFixtures(resDir.path());
         db = test::freshDatabase(QStringLiteral("t_dialogs"));
         cls.InitMe(docDir.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
     }

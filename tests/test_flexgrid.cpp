@@ -12,6 +12,78 @@ using namespace qel;
 class TestFlexGrid : public QObject {
     Q_OBJECT
 
+    using Rows = std::vector<std::vector<QByteArray>>;
+
+    // Rows of four columns: one that repeats, two of mixed texts and numbers, one of numbers.
+    // Texts that agree in their first bytes and differ later or only in case, and numbers that
+    // differ only in their last bits, are where a short key must give way to the texts.
+    static Rows randomRows(int n, std::mt19937& random)
+    {
+        const QList<QByteArray> words{"state", "State", "STATE", "city", "10", "9", "-1", "-0", "0", "2.5", "", "\xc3\xa9t\xc3\xa9", "z",
+                                      "bank of india main branch", "BANK OF INDIA MAIN", "Bank of India Main Branch Office, Fort", "Bank of India", "bank of \xc3\xa9t\xc3\xa9",
+                                      "1.0000000000000002", "1", "1e300", "-1e300", "ba\xc3\x9f", "BASS"};
+        Rows rows(n);
+        for (int r = 0; r < n; ++r)
+            rows[r] = {words[random() % 3], words[random() % words.size()], QByteArray::number(int(random() % 100000)),
+                       words[random() % words.size()] + QByteArray::number(int(random() % 4))};
+        return rows;
+    }
+
+    // The order a stable sort by the keys gives; with blanksLast, as the grid puts rows without a
+    // value in a key after the others with the same keys before it.
+    static std::vector<int> stableOrder(const Rows& rows, std::vector<int> order, const std::vector<int>& keys, bool blanksLast)
+    {
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            for (int k : keys) {
+                const bool ea = rows[a][k].isEmpty(), eb = rows[b][k].isEmpty();
+                if (blanksLast && ea != eb)
+                    return eb;
+                if (const int d = gridsort::compare(rows[a][k], rows[b][k]))
+                    return d < 0;
+            }
+            return false;
+        });
+        return order;
+    }
+
+    // A grid that gathers its keys while a fill writes the rows (one key cell written twice), is
+    // sorted by keys and then by again; column 0 tells the rows apart.
+    static void sortAsAFillDoes(const Rows& rows, const std::vector<int>& keys, const std::vector<int>& again)
+    {
+        const int n = int(rows.size());
+        const auto gridKeys = [](const std::vector<int>& k) {
+            QVector<int> out;
+            for (int c : k)
+                out << c + 1;
+            return out;
+        };
+        FlexGrid g;
+        g.setCols(5);
+        g.setRedraw(false);
+        g.setRows(n + 1);
+        g.gatherSortKeys(gridKeys(keys));
+        for (int r = 0; r < n; ++r) {
+            g.setTextMatrix(r + 1, 0, QString::number(r));
+            if (r == n / 3)
+                g.setTextMatrixUtf8(r + 1, keys[0] + 1, "zzz");
+            for (int c = 0; c < 4; ++c)
+                g.setTextMatrixUtf8(r + 1, c + 1, rows[r][c]);
+        }
+        const auto shown = [&g] {
+            std::vector<int> out;
+            for (int r = 1; r < g.rows(); ++r)
+                out.push_back(g.textMatrix(r, 0).toInt());
+            return out;
+        };
+        g.sortColumns(gridKeys(keys));
+        std::vector<int> identity(n);
+        std::iota(identity.begin(), identity.end(), 0);
+        const std::vector<int> expected = stableOrder(rows, identity, keys, true);
+        QCOMPARE(shown(), expected);
+        g.sortColumns(gridKeys(again));
+        QCOMPARE(shown(), stableOrder(rows, expected, again, true));
+    }
+
     static QStringList col(const FlexGrid& g, int c)
     {
         QStringList out;
@@ -51,17 +123,10 @@ private slots:
     {
         // Columns that repeat (ranked) and columns of mostly different texts (compared directly),
         // in every mix: the order is that of a stable sort by the keys, ties in their first order.
-        // Texts that agree in their first bytes and differ later or only in case, and numbers
-        // that differ only in their last bits, are where a short key must give way to the texts.
         std::mt19937 random(7);
-        const QList<QByteArray> words{"state", "State", "STATE", "city", "10", "9", "-1", "-0", "0", "2.5", "", "\xc3\xa9t\xc3\xa9", "z",
-                                      "bank of india main branch", "BANK OF INDIA MAIN", "Bank of India Main Branch Office, Fort", "Bank of India", "bank of \xc3\xa9t\xc3\xa9",
-                                      "1.0000000000000002", "1", "1e300", "-1e300", "ba\xc3\x9f", "BASS"};
+        const std::vector<std::vector<int>> keySets{{0}, {0, 2, 1}, {3, 2}, {1, 0}, {0, 1, 3}, {2}};
         for (const int n : {1, 2, 50, 2000, 9000, 40000}) {   // 40,000: the halves sorted side by side
-            std::vector<std::vector<QByteArray>> rows(n);
-            for (int r = 0; r < n; ++r)
-                rows[r] = {words[random() % 3], words[random() % words.size()], QByteArray::number(int(random() % 100000)),
-                           words[random() % words.size()] + QByteArray::number(int(random() % 4))};
+            const Rows rows = randomRows(n, random);
             QByteArray text;
             std::vector<gridsort::CellText> cells;
             for (const auto& row : rows)
@@ -69,74 +134,18 @@ private slots:
                     cells.push_back({quint32(text.size()), quint32(v.size())});
                     text += v;
                 }
-            const auto stableSort = [&rows](std::vector<int> order, const std::vector<int>& keys) {
-                std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-                    for (int k : keys)
-                        if (const int d = gridsort::compare(rows[a][k], rows[b][k]))
-                            return d < 0;
-                    return false;
-                });
-                return order;
-            };
-            // The grid puts rows without a value in a key after the others with the same keys before it.
-            const auto blanksLast = [&rows](std::vector<int> order, const std::vector<int>& keys) {
-                std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-                    for (int k : keys) {
-                        const bool ea = rows[a][k].isEmpty(), eb = rows[b][k].isEmpty();
-                        if (ea != eb)
-                            return eb;
-                        if (const int d = gridsort::compare(rows[a][k], rows[b][k]))
-                            return d < 0;
-                    }
-                    return false;
-                });
-                return order;
-            };
             std::vector<int> identity(n);
             std::iota(identity.begin(), identity.end(), 0);
-            const std::vector<std::vector<int>> keySets{{0}, {0, 2, 1}, {3, 2}, {1, 0}, {0, 1, 3}, {2}};
             const size_t sets = n > 10000 ? 3 : keySets.size();   // the large grid: a few, for time
             for (size_t s = 0; s < sets; ++s) {
-                const std::vector<int>& keys = keySets[s];
                 std::vector<gridsort::Column> columns;
-                for (int k : keys)
+                for (int k : keySets[s])
                     columns.push_back({text.constData(), cells.data() + k, 4});
-                QCOMPARE(gridsort::order(n, columns), stableSort(identity, keys));
-            }
-            // The same in a grid that made the keys while a fill wrote its rows (one key cell
-            // written twice), then sorted again by other keys; column 0 tells the rows apart.
-            for (size_t s = 0; s < sets; ++s) {
-                const std::vector<int>& keys = keySets[s];
-                FlexGrid g;
-                g.setCols(5);
-                g.setRedraw(false);
-                g.setRows(n + 1);
-                QVector<int> gridKeys;
-                for (int k : keys)
-                    gridKeys << k + 1;
-                g.gatherSortKeys(gridKeys);
-                for (int r = 0; r < n; ++r) {
-                    g.setTextMatrix(r + 1, 0, QString::number(r));
-                    if (r == n / 3)
-                        g.setTextMatrixUtf8(r + 1, keys[0] + 1, "zzz");
-                    for (int c = 0; c < 4; ++c)
-                        g.setTextMatrixUtf8(r + 1, c + 1, rows[r][c]);
-                }
-                g.sortColumns(gridKeys);
-                std::vector<int> expected = blanksLast(identity, keys);
-                const auto shown = [&g] {
-                    std::vector<int> out;
-                    for (int r = 1; r < g.rows(); ++r)
-                        out.push_back(g.textMatrix(r, 0).toInt());
-                    return out;
-                };
-                QCOMPARE(shown(), expected);
-                const std::vector<int>& again = keySets[(s + 1) % keySets.size()];
-                QVector<int> againKeys;
-                for (int k : again)
-                    againKeys << k + 1;
-                g.sortColumns(againKeys);
-                QCOMPARE(shown(), blanksLast(expected, again));
+                QCOMPARE(gridsort::order(n, columns), stableOrder(rows, identity, keySets[s], false));
+                // The same in a grid that made its keys during the fill, sorted again by other keys.
+                sortAsAFillDoes(rows, keySets[s], keySets[(s + 1) % keySets.size()]);
+                if (QTest::currentTestFailed())
+                    return;
             }
         }
     }

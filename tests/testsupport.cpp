@@ -248,6 +248,58 @@ bool writeSystemConfig(const QString& dir, const QString& ini)
 
 } // namespace qel::test
 
+namespace {
+
+// --setup-table DATABASE TYPE RESOURCE-DIR DOCUMENT-DIR: one host's opening of a dialog, for the
+// tests of hosts sharing a database.
+int setupTable(const QStringList& args)
+{
+    qel::Connection db;
+    if (!db.open(qel::test::connectionString(args[2])))
+        return 1;
+    qel::ResourceStore::setOverrideDir(args[4]);
+    qel::ClsMain cls;
+    cls.InitMe(args[5], &db, QStringLiteral("host.log"), 1, 1, 1);
+    const qel::TableDef* table = qel::Tables::forResource(args[3]);
+    return table && qel::setupReferenceTable(&cls.session(), QStringLiteral("frmhost"), "INITDATA", *table) == QLatin1String(table->name) ? 0 : 1;
+}
+
+int reported(bool ok, const QString& err)
+{
+    if (!ok)
+        fprintf(stderr, "%s\n", qPrintable(err));
+    return ok ? 0 : 1;
+}
+
+// The commands that manage the tests' servers; -1 when args name none of them.
+int serverCommand(const QStringList& args)
+{
+    QString err;
+    if (args[1] == u"--start-server") {
+        qel::test::server().stop();   // a server left over from an interrupted run
+        return reported(qel::test::server().ensureRunning(&err), err);
+    }
+    if (args[1] == u"--connection-string" && args.size() == 3) {
+        // For programs outside the tests that use the same server (the example host in CI).
+        qel::test::freshDatabase(args[2]);
+        printf("%s\n", qPrintable(qel::test::connectionString(args[2])));
+        return 0;
+    }
+    if (args[1] == u"--setup-table" && args.size() == 6)
+        return setupTable(args);
+    if (args[1] == u"--start-tcp-server") {
+        qel::test::tcpServer().stop();
+        return reported(qel::test::startTcpServer(&err), err);
+    }
+    if (args[1] == u"--stop-tcp-server")
+        return reported(qel::test::tcpServer().stop(&err), err);
+    if (args[1] == u"--stop-server")
+        return reported(qel::test::server().stop(&err), err);
+    return -1;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     // The offscreen platform says this of every dialog with a layout; it is noise here.
@@ -264,45 +316,8 @@ int main(int argc, char** argv)
             fprintf(stderr, "  %s\n", qPrintable(n));
         return 2;
     }
-    QString err;
-    if (args[1] == u"--start-server") {
-        qel::test::server().stop();   // a server left over from an interrupted run
-        if (!qel::test::server().ensureRunning(&err)) {
-            fprintf(stderr, "%s\n", qPrintable(err));
-            return 1;
-        }
-        return 0;
-    }
-    if (args[1] == u"--connection-string" && args.size() == 3) {
-        // For programs outside the tests that use the same server (the example host in CI).
-        qel::test::freshDatabase(args[2]);
-        printf("%s\n", qPrintable(qel::test::connectionString(args[2])));
-        return 0;
-    }
-    if (args[1] == u"--setup-table" && args.size() == 6) {
-        // One host's opening of a dialog, for the tests of hosts sharing a database:
-        // --setup-table DATABASE TYPE RESOURCE-DIR DOCUMENT-DIR
-        qel::Connection db;
-        if (!db.open(qel::test::connectionString(args[2])))
-            return 1;
-        qel::ResourceStore::setOverrideDir(args[4]);
-        qel::ClsMain cls;
-        cls.InitMe(args[5], &db, QStringLiteral("host.log"), 1, 1, 1);
-        const qel::TableDef* table = qel::Tables::forResource(args[3]);
-        return table && qel::setupReferenceTable(&cls.session(), QStringLiteral("frmhost"), "INITDATA", *table) == QLatin1String(table->name) ? 0 : 1;
-    }
-    if (args[1] == u"--start-tcp-server") {
-        qel::test::tcpServer().stop();
-        if (!qel::test::startTcpServer(&err)) {
-            fprintf(stderr, "%s\n", qPrintable(err));
-            return 1;
-        }
-        return 0;
-    }
-    if (args[1] == u"--stop-tcp-server")
-        return qel::test::tcpServer().stop(&err) ? 0 : (fprintf(stderr, "%s\n", qPrintable(err)), 1);
-    if (args[1] == u"--stop-server")
-        return qel::test::server().stop(&err) ? 0 : (fprintf(stderr, "%s\n", qPrintable(err)), 1);
+    if (const int done = serverCommand(args); done >= 0)
+        return done;
     const auto it = qel::test::tests().constFind(args[1]);
     if (it == qel::test::tests().constEnd()) {
         fprintf(stderr, "no test class %s\n", qPrintable(args[1]));

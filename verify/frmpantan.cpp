@@ -258,6 +258,37 @@ void frmPANTAN::cmdok_Click()
         DOCUMENTCOMPLETE2();
 }
 
+int frmPANTAN::judgeAnswer(const QJsonObject& p, const QString& answer, const QString& challan, Answer* out)
+{
+    if (!p.value(QStringLiteral("url")).toString().startsWith(answer, Qt::CaseInsensitive))
+        return 0;
+    const QString X = kind(m_code);
+    const QString title = p.value(QStringLiteral("title")).toString();
+    const QString body = p.value(QStringLiteral("body")).toString();
+    if (title.startsWith(QStringLiteral("confirm"), Qt::CaseInsensitive) && title.contains(challan, Qt::CaseInsensitive)) {
+        if (!body.contains(QStringLiteral("The name of the taxpayer is as per the ITD"), Qt::CaseInsensitive))
+            return 0;
+        out->id = p.value(QStringLiteral("id")).toString();
+        out->name = p.value(QStringLiteral("name")).toString();
+        return 1;
+    }
+    if (title.startsWith(QStringLiteral("ERROR"), Qt::CaseInsensitive)) {
+        setStatus(QStringLiteral("Invalid ") + X + u'.');
+        return 2;
+    }
+    if (title.contains(challan, Qt::CaseInsensitive)) {
+        if (!p.value(QStringLiteral("back")).toString().isEmpty() && body.contains(QStringLiteral("Text does not match."))) {
+            out->wrongCode = true;
+            return 2;
+        }
+        if (body.contains(QStringLiteral("ERROR -PAN is invalid"), Qt::CaseInsensitive)) {
+            setStatus(QStringLiteral("Invalid ") + X + u'.');
+            return 2;
+        }
+    }
+    return 0;
+}
+
 void frmPANTAN::DOCUMENTCOMPLETE2()
 {
     if (!browser)
@@ -273,48 +304,18 @@ void frmPANTAN::DOCUMENTCOMPLETE2()
 
     const QString answer = baseAddress() + QStringLiteral("SubmitTdsn?rKey=");
     const QString challan = QStringLiteral("lan No/ITNO ") + m_code;
-    bool wrongCode = false;
-    QString id, name;
-    const Wait w = waitFor(
-        [&](const QJsonObject& p) {
-            if (!p.value(QStringLiteral("url")).toString().startsWith(answer, Qt::CaseInsensitive))
-                return 0;
-            const QString title = p.value(QStringLiteral("title")).toString();
-            const QString body = p.value(QStringLiteral("body")).toString();
-            if (title.startsWith(QStringLiteral("confirm"), Qt::CaseInsensitive) && title.contains(challan, Qt::CaseInsensitive)) {
-                if (!body.contains(QStringLiteral("The name of the taxpayer is as per the ITD"), Qt::CaseInsensitive))
-                    return 0;
-                id = p.value(QStringLiteral("id")).toString();
-                name = p.value(QStringLiteral("name")).toString();
-                return 1;
-            }
-            if (title.startsWith(QStringLiteral("ERROR"), Qt::CaseInsensitive)) {
-                setStatus(QStringLiteral("Invalid ") + X + u'.');
-                return 2;
-            }
-            if (title.contains(challan, Qt::CaseInsensitive)) {
-                if (!p.value(QStringLiteral("back")).toString().isEmpty() && body.contains(QStringLiteral("Text does not match."))) {
-                    wrongCode = true;
-                    return 2;
-                }
-                if (body.contains(QStringLiteral("ERROR -PAN is invalid"), Qt::CaseInsensitive)) {
-                    setStatus(QStringLiteral("Invalid ") + X + u'.');
-                    return 2;
-                }
-            }
-            return 0;
-        },
-        true);
-    if (wrongCode) {
+    Answer got;
+    const Wait w = waitFor([&](const QJsonObject& p) { return judgeAnswer(p, answer, challan, &got); }, true);
+    if (got.wrongCode) {
         busy(false);
         MessageService::inform(this, QStringLiteral("Invalid Image Code."));
         DOCUMENTCOMPLETE1();
         return;
     }
-    if (w == Wait::Met && id == m_id) {
-        setStatus(name);
-        if (!name.isEmpty())
-            setStatus(QStringLiteral("Valid ") + X + QStringLiteral(" in Name of '") + DecodeHtml(name) + QStringLiteral("'."));
+    if (w == Wait::Met && got.id == m_id) {
+        setStatus(got.name);
+        if (!got.name.isEmpty())
+            setStatus(QStringLiteral("Valid ") + X + QStringLiteral(" in Name of '") + DecodeHtml(got.name) + QStringLiteral("'."));
     }
     CloseRegWindows();
     endRun();

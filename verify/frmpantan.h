@@ -39,6 +39,13 @@ private:
     // Polls the loaded page until check says 1 (met) or 2 (end the run); a cancel, a browser
     // that went away or a page the browser could not reach end the wait as well.
     Wait waitFor(const std::function<int(const QJsonObject& page)>& check, bool closeRegistration = false);
+    // What the answer page said: its PAN or TAN and name, or that the typed code was wrong.
+    struct Answer {
+        bool wrongCode = false;
+        QString id, name;
+    };
+    // A page seen while waiting for the answer: 0 not yet, 1 the answer, 2 a refusal.
+    int judgeAnswer(const QJsonObject& page, const QString& answer, const QString& challan, Answer* out);
     QJsonObject page(bool* ok);
     void cmdok_Click();
     void endRun();

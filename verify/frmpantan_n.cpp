@@ -124,64 +124,70 @@ void frmPANTAN_N::STEP1()
     WHR = std::make_unique<HttpRequest>();
     WHR->setTransferTimeout(timeoutMs());
     const QString base = baseAddress();
+    if (!openFirstPage(base) || !requestCaptcha(base) || !showCaptcha())
+        return;
+    busy(false);
+    pause();
+    txtcode->clear();
+    ShowState(2);
+    txtcode->setFocus();
+}
 
-    // The first page; a failed connection offers the proxy settings once.
-    int retry = 0;
-    for (;;) {
+void frmPANTAN_N::endWith(const QString& result)
+{
+    m_result = result;
+    endRun();
+}
+
+bool frmPANTAN_N::openFirstPage(const QString& base)
+{
+    // A failed connection offers the proxy settings once.
+    for (bool proxyOffered = false;; proxyOffered = true) {
         setProxyForRequest(ClsObj, WHR.get());
         WHR->Open(QStringLiteral("GET"), base + QStringLiteral("tdsnontds.jsp"), true);
         WHR->setSearchKeys({kPaymentForm});
         const bool sent = WHR->Send();
         if (!waitReply(QStringLiteral("ERROR:Cancelled by User.")))
-            return endRun();
-        if (!sent || WHR->failed())
-            retry = retry == 0 ? 1 : -1;
-        if (retry != 1)
+            return endRun(), false;
+        if (sent && !WHR->failed())
             break;
         busy(false);
-        if (!askForProxy(ClsObj, this)) {
-            retry = -1;
-            break;
-        }
+        if (proxyOffered || !askForProxy(ClsObj, this))
+            return endWith(QStringLiteral("Failed to Connect.")), false;
         busy(true);
         QCoreApplication::processEvents();
-        retry = 2;
     }
-    if (retry == -1) {
-        m_result = QStringLiteral("Failed to Connect.");
-        return endRun();
-    }
-    if (cancelRequested()) {
-        m_result = QStringLiteral("Cancelled by User.");
-        return endRun();
-    }
+    if (cancelRequested())
+        return endWith(QStringLiteral("Cancelled by User.")), false;
+    return true;
+}
 
+bool frmPANTAN_N::requestCaptcha(const QString& base)
+{
     // The challan page, with the submission's form action and the captcha.
     QString action = formAction(WHR->ResponseText(), QString::fromLatin1(kPaymentForm));
-    if (!action.startsWith(QStringLiteral("PopServlet?rKey="), Qt::CaseInsensitive)) {
-        m_result = QStringLiteral("Failed [Error Code : 0002].");
-        return endRun();
-    }
+    if (!action.startsWith(QStringLiteral("PopServlet?rKey="), Qt::CaseInsensitive))
+        return endWith(QStringLiteral("Failed [Error Code : 0002].")), false;
     post(action + QStringLiteral("&browser_type=IE&from_tdsnontds=Y&R2=") + m_code, {kSubmitForm, kCaptchaSource});
     if (!waitReply(QStringLiteral("Cancelled by User.")))
-        return endRun();
+        return endRun(), false;
     const QString page = WHR->ResponseText();
     action = formAction(page, QString::fromLatin1(kSubmitForm));
-    if (!action.startsWith(QStringLiteral("SubmitTdsn?rkey="), Qt::CaseInsensitive)) {
-        m_result = QStringLiteral("Failed [Error Code : 0003].");
-        return endRun();
-    }
+    if (!action.startsWith(QStringLiteral("SubmitTdsn?rkey="), Qt::CaseInsensitive))
+        return endWith(QStringLiteral("Failed [Error Code : 0003].")), false;
     txtcode->setProperty("Tag", action);
     const QString captcha = valueAfter(page, QString::fromLatin1(kCaptchaSource));
-    if (captcha.isEmpty()) {
-        m_result = QStringLiteral("Failed [Error Code : 0004].");
-        return endRun();
-    }
+    if (captcha.isEmpty())
+        return endWith(QStringLiteral("Failed [Error Code : 0004].")), false;
     WHR->Open(QStringLiteral("GET"), base + QStringLiteral("Captcha1Servlet?") + captcha, true);
     WHR->Send();
     if (!waitReply(QStringLiteral("Cancelled by User.")))
-        return endRun();
+        return endRun(), false;
+    return true;
+}
 
+bool frmPANTAN_N::showCaptcha()
+{
     // The captcha goes through a temporary file, as the picture loader reads files: in a folder
     // of the user's own with a name nobody can guess, so nothing planted in the shared temporary
     // folder is written through.
@@ -189,26 +195,17 @@ void frmPANTAN_N::STEP1()
     const QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qelrd-captcha-XXXXXX"));
     if (dir.isValid()) {
         const QString path = dir.filePath(QString::number(qRound(QTime(0, 0).msecsTo(QTime::currentTime()) / 1000.0)) + QStringLiteral(".bmp"));
-        const QString err = SaveCaptchaFile(path);
-        if (!err.isEmpty()) {
-            m_result = err;
-            return endRun();
-        }
+        if (const QString err = SaveCaptchaFile(path); !err.isEmpty())
+            return endWith(err), false;
         QImageReader reader(path);
         reader.setDecideFormatFromContent(true);
         const QImage img = reader.read();
         if (!img.isNull())
             ImgCap->setPixmap(QPixmap::fromImage(img));
     }
-    if (ImgCap->pixmap().isNull()) {
-        m_result = QStringLiteral("Failed [Error Code : 0005].");
-        return endRun();
-    }
-    busy(false);
-    pause();
-    txtcode->clear();
-    ShowState(2);
-    txtcode->setFocus();
+    if (ImgCap->pixmap().isNull())
+        return endWith(QStringLiteral("Failed [Error Code : 0005].")), false;
+    return true;
 }
 
 QString frmPANTAN_N::SaveCaptchaFile(const QString& path)
@@ -275,8 +272,7 @@ void frmPANTAN_N::STEP2()
     }
     if (reply.contains(QString::fromLatin1(kPageError), Qt::CaseInsensitive)
         || reply.contains(QString::fromLatin1(kInvalidPan), Qt::CaseInsensitive)) {
-        m_result = QStringLiteral("Invalid ") + X + u'.';
-        return endRun();
+        return endWith(QStringLiteral("Invalid ") + X + u'.');
     }
     if (reply.contains(echo, Qt::CaseInsensitive)) {
         const QString name = valueAfter(reply, QString::fromLatin1(kNameField));

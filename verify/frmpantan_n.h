@@ -42,6 +42,12 @@ private:
     // Posts a form action (its query as the body); the answer is searched for searchKeys.
     void post(const QString& action, const QList<QByteArray>& searchKeys);
     void endRun();
+    // Ends the run with this result.
+    void endWith(const QString& result);
+    // The phases of STEP1; false: the run has ended.
+    bool openFirstPage(const QString& base);
+    bool requestCaptcha(const QString& base);
+    bool showCaptcha();
 
     std::unique_ptr<HttpRequest> WHR;
     QString m_result;
