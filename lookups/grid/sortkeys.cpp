@@ -138,33 +138,6 @@ quint64 hashOf(QByteArrayView text)
     return h ^ (h >> 32);
 }
 
-// For a plain ASCII text (not a number), both keys in one pass over its first fifteen bytes:
-// its prefixKey, and the upper-case bytes 7 to 14 that follow those; false for any other text.
-bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next)
-{
-    if (startsLikeNumber(p, n))
-        return false;
-    quint64 first = quint64(1) << 63, second = 0;
-    for (qsizetype i = 0; i < 15; ++i) {
-        const char c = i < n ? p[i] : '\0';
-        if (uchar(c) >= 0x80)
-            return false;
-        if (i < 7)
-            first |= quint64(uchar(asciiUpper(c))) << (48 - 8 * i);
-        else
-            second = (second << 8) | uchar(asciiUpper(c));
-    }
-    *prefix = first;
-    *next = second;
-    return true;
-}
-
-// Bytes known to known + 7 of the text whose plainKeys these are (known <= 7).
-quint64 bytesFrom(quint64 prefix, quint64 next, int known)
-{
-    return ((prefix << 8) << (8 * known)) | (next >> (8 * (7 - known)));
-}
-
 // Dense ranks of texts in the grid's order: texts whose keys are equal ("abc", "ABC") share one.
 // Returns the bits the highest rank takes.
 int rankTexts(const std::vector<std::string_view>& texts, std::vector<quint32>* dense)

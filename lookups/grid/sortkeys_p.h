@@ -25,13 +25,38 @@ int compareKeys(const SortKey& a, const SortKey& b);
 int compareCells(const char* a, qsizetype na, const char* b, qsizetype nb);
 quint64 prefixKey(const char* p, qsizetype n);
 quint64 hashOf(QByteArrayView text);
-bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next);
-quint64 bytesFrom(quint64 prefix, quint64 next, int known);
 int rankTexts(const std::vector<std::string_view>& texts, std::vector<quint32>* dense);
 
 inline char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
 inline qsizetype stored(const Column& c, qsizetype row) { return c.rows ? c.rows[row] : row; }
 inline const CellText& cell(const Column& c, qsizetype row) { return c.first[stored(c, row) * c.stride]; }
+
+// For a plain ASCII text (not a number), both keys in one pass over its first fifteen bytes:
+// its prefixKey, and the upper-case bytes 7 to 14 that follow those; false for any other text.
+inline bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next)
+{
+    if (startsLikeNumber(p, n))
+        return false;
+    quint64 first = quint64(1) << 63, second = 0;
+    for (qsizetype i = 0; i < 15; ++i) {
+        const char c = i < n ? p[i] : '\0';
+        if (uchar(c) >= 0x80)
+            return false;
+        if (i < 7)
+            first |= quint64(uchar(asciiUpper(c))) << (48 - 8 * i);
+        else
+            second = (second << 8) | uchar(asciiUpper(c));
+    }
+    *prefix = first;
+    *next = second;
+    return true;
+}
+
+// Bytes known to known + 7 of the text whose plainKeys these are (known <= 7).
+inline quint64 bytesFrom(quint64 prefix, quint64 next, int known)
+{
+    return ((prefix << 8) << (8 * known)) | (next >> (8 * (7 - known)));
+}
 
 // More distinct texts than a quarter of the rows (a column of names), and numbering them costs
 // more than it saves. (The first rows alone cannot tell: a column of 5,000 areas repeated over
