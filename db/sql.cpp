@@ -20,6 +20,11 @@ Sql& Sql::value(const QString& text) { return add(m_pieces, *this, Value, text);
 
 Sql& Sql::like(const QString& text) { return add(m_pieces, *this, Like, text); }
 
+Sql Sql::equals(const QString& column, const QString& value)
+{
+    return Sql(column + QStringLiteral("='")).value(value).code(QStringLiteral("'"));
+}
+
 Sql& Sql::append(const Sql& other)
 {
     for (const Piece& p : other.m_pieces)

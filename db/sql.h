@@ -30,6 +30,8 @@ public:
     // backslash matches a backslash; "%" and "_" stay wildcards.
     Sql& like(const QString& text);
     Sql& append(const Sql& other);
+    // column='value', the value escaped by the sending connection as any other.
+    static Sql equals(const QString& column, const QString& value);
 
     Sql& operator+=(const Sql& other) { return append(other); }
     friend Sql operator+(Sql a, const Sql& b) { return a.append(b); }

@@ -55,11 +55,10 @@ public:
             MessageService::inform(this, QStringLiteral("No Record Found."));
             loadSrNo();   // a fill numbers and sizes the grid itself
         } else {
-            fillGrid(Sql(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where City1='"))
-                         .value(listText(0))
-                         .code(QStringLiteral("' and City2='"))
-                         .value(listText(1))
-                         .code(QStringLiteral("'")),
+            fillGrid(Sql(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where "))
+                         .append(Sql::equals(QStringLiteral("City1"), listText(0)))
+                         .code(QStringLiteral(" and "))
+                         .append(Sql::equals(QStringLiteral("City2"), listText(1))),
                      "LOADGRID", true);
             if (vsf->rows() >= 2) {
                 for (QComboBox* c : m_lists) {

@@ -10,9 +10,9 @@ const LookupSpec kSpec{
     .table = &Tables::ISD,
     .lists = {
         {.combo = "Combo1", .label = "Label2", .caption = "Country", .field = "Country",
-         .query = "Select distinct Country from %T Order by Country", .where = "Country='", .hides = 1},
+         .query = "Select distinct Country from %T Order by Country", .column = "Country", .hides = 1},
         {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
-         .query = "Select distinct City from %T Where Country='%1' order by City", .where = "City='", .hides = 2},
+         .query = "Select distinct City from %T Where Country='%1' order by City", .column = "City", .hides = 2},
     },
     .columns = {
         {"Country", "Country", 960, Qt::AlignLeft},

@@ -25,7 +25,7 @@ const LookupSpec kSpec{
     .table = &Tables::BankNodal,
     .lists = {
         {.combo = "Combo1", .label = "Label2", .caption = "Bank Name", .field = "BankNm",
-         .query = "Select distinct BankNm from %T Order by BankNm", .where = "BankNm='", .hides = 1},
+         .query = "Select distinct BankNm from %T Order by BankNm", .column = "BankNm", .hides = 1},
     },
     .columns = {
         {"Bank Name", "BankNm", 960, Qt::AlignLeft},

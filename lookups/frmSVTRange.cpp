@@ -15,13 +15,13 @@ const LookupSpec kSpec{
     .table = nullptr,   // four tables
     .lists = {
         {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
-         .query = "Select distinct StateN from %T Order by StateN", .where = "StateN='", .hides = 1},
+         .query = "Select distinct StateN from %T Order by StateN", .column = "StateN", .hides = 1},
         {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
          .query = "Select distinct City from %T Where StateN='%1' order by City",
-         .run = ListSpec::Always, .where = "City='", .hides = 2},
+         .run = ListSpec::Always, .column = "City", .hides = 2},
         {.combo = "Combo3", .label = "Label4", .caption = "Area", .field = "area",
          .query = "Select distinct area from %T Where StateN='%1' and City='%2' Order by Area",
-         .run = ListSpec::Always, .where = "Area='", .hides = 3},
+         .run = ListSpec::Always, .column = "Area", .hides = 3},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},

@@ -10,14 +10,11 @@ const LookupSpec kSpec{
     .title = "Bank Branch Code Search",
     .table = &Tables::BankBSR,
     .lists = {
-        {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
-         .query = "Select distinct StateN from %T Order by StateN", .trimArgs = true, .where = "StateN='", .hides = 1},
-        {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
-         .query = "Select distinct City from %T Where StateN='%1' order by City",
-         .trimArgs = true, .where = "City='", .hides = 2},
+        trimmedStateList(),
+        trimmedCityList(),
         {.combo = "Combo3", .label = "Label4", .caption = "Bank Name", .field = "BankNm",
          .query = "Select distinct BankNm from %T Where StateN='%1' and City='%2' Order by BankNm",
-         .trimArgs = true, .where = "BankNm='", .hides = 3},
+         .trimArgs = true, .column = "BankNm", .hides = 3},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},

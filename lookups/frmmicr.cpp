@@ -10,9 +10,9 @@ const LookupSpec kSpec{
     .table = &Tables::MICR,
     .lists = {
         {.combo = "Combo1", .label = "Label2", .caption = "City", .field = "City",
-         .query = "Select distinct City from %T Order by City", .where = "City='", .hides = 1},
+         .query = "Select distinct City from %T Order by City", .column = "City", .hides = 1},
         {.combo = "Combo2", .label = "Label4", .caption = "Bank Name", .field = "Bank",
-         .query = "Select distinct Bank from %T Where City='%1' order by Bank", .where = "Bank='", .hides = 2},
+         .query = "Select distinct Bank from %T Where City='%1' order by Bank", .column = "Bank", .hides = 2},
     },
     .columns = {
         {"City", "City", 960, Qt::AlignLeft},

@@ -19,7 +19,7 @@ const LookupSpec kSpec{
     .table = nullptr,   // by mode
     .lists = {
         {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
-         .query = "Select distinct City from %T order by City", .where = "City='", .hides = 1},
+         .query = "Select distinct City from %T order by City", .column = "City", .hides = 1},
     },
     .columns = {
         {"City", "City", 1140, Qt::AlignLeft},

@@ -10,12 +10,12 @@ const LookupSpec kSpec{
     .table = &Tables::PIN,
     .lists = {
         {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
-         .query = "Select distinct StateN from %T Order by StateN", .where = "StateN='", .hides = 1},
+         .query = "Select distinct StateN from %T Order by StateN", .column = "StateN", .hides = 1},
         {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
-         .query = "Select distinct City from %T Where StateN='%1' order by City", .where = "City='", .hides = 2},
+         .query = "Select distinct City from %T Where StateN='%1' order by City", .column = "City", .hides = 2},
         // Not distinct: an area with several PIN codes is listed once for each.
         {.combo = "Combo3", .label = "Label4", .caption = "Area", .field = "Area",
-         .query = "Select * from %T Where StateN='%1' and City='%2' Order by Area", .where = "Area='", .hides = 3},
+         .query = "Select * from %T Where StateN='%1' and City='%2' Order by Area", .column = "Area", .hides = 3},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},

@@ -10,9 +10,9 @@ const LookupSpec kSpec{
     .table = &Tables::STD,
     .lists = {
         {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
-         .query = "Select distinct StateN from %T Order by StateN", .where = "StateN='", .hides = 1},
+         .query = "Select distinct StateN from %T Order by StateN", .column = "StateN", .hides = 1},
         {.combo = "Combo2", .label = "Label3", .caption = "District", .field = "City",
-         .query = "Select distinct City from %T Where StateN='%1' order by City", .where = "City='", .hides = 2},
+         .query = "Select distinct City from %T Where StateN='%1' order by City", .column = "City", .hides = 2},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},

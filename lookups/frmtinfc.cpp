@@ -49,14 +49,11 @@ const LookupSpec kSpec{
     .title = "TIN Facilitation Center Search",
     .table = &Tables::TINFC,
     .lists = {
-        {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
-         .query = "Select distinct StateN from %T Order by StateN", .trimArgs = true, .where = "StateN='", .hides = 1},
-        {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
-         .query = "Select distinct City from %T Where StateN='%1' order by City",
-         .trimArgs = true, .where = "City='", .hides = 2},
+        trimmedStateList(),
+        trimmedCityList(),
         {.combo = "Combo3", .label = "Label4", .caption = "Facilitator", .field = "Facilitator",
          .query = "Select distinct Facilitator from %T Where StateN='%1' and City='%2' Order by Facilitator",
-         .trimArgs = true, .where = "Facilitator='", .hides = 4},
+         .trimArgs = true, .column = "Facilitator", .hides = 4},
     },
     .columns = {
         {"State", "StateN", 960, Qt::AlignLeft},

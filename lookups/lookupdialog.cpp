@@ -162,11 +162,11 @@ Sql LookupDialog::listFilter(int upTo) const
 {
     Sql filter;
     for (int k = 0; k < upTo && k < m_lists.size(); ++k) {
-        const char* where = m_spec.lists[k].where;
+        const char* column = m_spec.lists[k].column;
         const QString v = listText(k).trimmed();
-        if (!where || v.isEmpty())
+        if (!column || v.isEmpty())
             continue;
-        filter.code(filter.isEmpty() ? QStringLiteral(" Where ") : QStringLiteral(" And ")).code(QString::fromUtf8(where)).value(v).code(QStringLiteral("'"));
+        filter.code(filter.isEmpty() ? QStringLiteral(" Where ") : QStringLiteral(" And ")).append(Sql::equals(QString::fromLatin1(column), v));
     }
     return filter;
 }

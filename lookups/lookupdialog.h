@@ -20,6 +20,7 @@ class FlexGrid;
 // One cascading selection list of a lookup dialog.
 struct ListSpec {
     enum Run { TableOpen, Always, FilterNotEmpty };
+
     const char* combo;     // control name, "Combo1"
     const char* label;     // its caption's control name, "Label2"
     const char* caption;   // "City"
@@ -29,11 +30,24 @@ struct ListSpec {
     const char* query;
     Run run = TableOpen;   // when the query runs
     bool trimArgs = false; // list texts go into the query trimmed
-    const char* where = nullptr;   // the list's condition in the list search: "City='" (none: not searched)
+    const char* column = nullptr;   // the column the list narrows the search by: "City" (none: not searched)
     int hides = -1;        // grid column hidden while the list holds a value
     bool fillChains = true;   // filling this list fills the next one
     bool clickRefills = true; // a click in this list refills the next one
 };
+
+// The State and City lists that narrow each other, with their texts trimmed into the queries
+// (the bank BSR and TIN facilitation centre dialogs).
+inline ListSpec trimmedStateList()
+{
+    return {.combo = "Combo1", .label = "Label2", .caption = "State", .field = "StateN",
+            .query = "Select distinct StateN from %T Order by StateN", .trimArgs = true, .column = "StateN", .hides = 1};
+}
+inline ListSpec trimmedCityList()
+{
+    return {.combo = "Combo2", .label = "Label3", .caption = "City", .field = "City",
+            .query = "Select distinct City from %T Where StateN='%1' order by City", .trimArgs = true, .column = "City", .hides = 2};
+}
 
 struct ColumnSpec {
     const char* header;

@@ -1,5 +1,6 @@
 #include "mainwin/frmmain.h"
 #include "core/named.h"
+#include <algorithm>
 #include "core/session.h"
 #include "core/msgservice.h"
 #include "core/scaling.h"
@@ -21,30 +22,33 @@ namespace qel {
 
 namespace {
 
+// What a menu button does.
+enum class Action { OpenLookup, CheckFrame, Exit };
+
 struct MenuEntry {
-    int index;
+    int index;           // the button's identity (its Index)
     const char* caption;
-    bool opensLookup;    // false: the check frame, or Exit
-    Lookup lookup;
+    Action action;
+    Lookup lookup = {};
     bool pan = true;     // the PAN/TAN window's flag
 };
 
-// In their order on screen; the index is the button's identity.
+// In their order on screen; Exit stands a little apart.
 const MenuEntry kMenu[] = {
-    {0, "&Pin Codes", true, Lookup::Pin},
-    {1, "&STD Codes", true, Lookup::Std},
-    {2, "&ISD Codes", true, Lookup::Isd},
-    {3, "&Distance Search", true, Lookup::Distance},
-    {4, "PA&N - AO", true, Lookup::PanTanAo, true},
-    {5, "&TAN - AO", true, Lookup::PanTanAo, false},
-    {6, "&Bank BSR Codes", true, Lookup::BankBsr},
-    {7, "Service Tax &Ranges", true, Lookup::SvtRanges},
-    {8, "Ban&k BSR && Nodal Banks", true, Lookup::NodalBank},
-    {9, "&MICR Codes", true, Lookup::Micr},
-    {10, "&IFSC Codes", true, Lookup::Ifsc},
-    {12, "TIN &Facilitation Centers", true, Lookup::TinFc},
-    {13, "&Validate PAN/TAN", false, {}},
-    {11, "E&xit", false, {}},
+    {0, "&Pin Codes", Action::OpenLookup, Lookup::Pin},
+    {1, "&STD Codes", Action::OpenLookup, Lookup::Std},
+    {2, "&ISD Codes", Action::OpenLookup, Lookup::Isd},
+    {3, "&Distance Search", Action::OpenLookup, Lookup::Distance},
+    {4, "PA&N - AO", Action::OpenLookup, Lookup::PanTanAo, true},
+    {5, "&TAN - AO", Action::OpenLookup, Lookup::PanTanAo, false},
+    {6, "&Bank BSR Codes", Action::OpenLookup, Lookup::BankBsr},
+    {7, "Service Tax &Ranges", Action::OpenLookup, Lookup::SvtRanges},
+    {8, "Ban&k BSR && Nodal Banks", Action::OpenLookup, Lookup::NodalBank},
+    {9, "&MICR Codes", Action::OpenLookup, Lookup::Micr},
+    {10, "&IFSC Codes", Action::OpenLookup, Lookup::Ifsc},
+    {12, "TIN &Facilitation Centers", Action::OpenLookup, Lookup::TinFc},
+    {13, "&Validate PAN/TAN", Action::CheckFrame},
+    {11, "E&xit", Action::Exit},
 };
 
 const MenuEntry* entry(int index)
@@ -53,6 +57,11 @@ const MenuEntry* entry(int index)
         if (e.index == index)
             return &e;
     return nullptr;
+}
+
+const MenuEntry& entryFor(Action a)
+{
+    return *std::find_if(std::begin(kMenu), std::end(kMenu), [a](const MenuEntry& e) { return e.action == a; });
 }
 
 bool isUpper(QChar c) { return c >= u'A' && c <= u'Z'; }
@@ -128,7 +137,7 @@ void frmmain::buildMenu()
     const int bw = 280, bh = 28;
     int y = 8;
     for (const MenuEntry& e : kMenu) {
-        if (e.index == 11)
+        if (e.action == Action::Exit)
             y += twips(600) - twips(480);
         auto* b = named(new QPushButton(QString::fromLatin1(e.caption), Frame1), "Command1");
         b->setProperty("Index", e.index);
@@ -176,7 +185,7 @@ void frmmain::buildPanTanFrame()
 
 frmmain::~frmmain() = default;
 
-QPushButton* frmmain::menuButton(int index) const { return index >= 0 && index < 14 ? Command1[index] : nullptr; }
+QPushButton* frmmain::menuButton(int index) const { return index >= 0 && index < kMenuButtons ? Command1[index] : nullptr; }
 
 void frmmain::InitData(Session* session)
 {
@@ -189,17 +198,13 @@ void frmmain::InitData(Session* session)
 
 void frmmain::Command1_Click(int index)
 {
-    if (index == 11) {
-        escape();
-        return;
-    }
-    if (index == 13) {
-        showCheckFrame();
-        return;
-    }
     const MenuEntry* e = entry(index);
-    if (!e || !e->opensLookup)
+    if (!e)
         return;
+    if (e->action == Action::Exit)
+        return escape();
+    if (e->action == Action::CheckFrame)
+        return showCheckFrame();
     std::unique_ptr<LookupWindow> dlg = openForBrowsing(e->lookup, ClsObj, e->pan);
     if (!dlg)
         return;
@@ -221,7 +226,7 @@ void frmmain::showMenuFrame()
 {
     famPANTAN->hide();
     Frame1->show();
-    Command1[13]->setFocus();
+    Command1[entryFor(Action::CheckFrame).index]->setFocus();
 }
 
 void frmmain::escape()

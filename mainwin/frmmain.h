@@ -72,7 +72,8 @@ private:
     QPushButton* cmdokPT;
     QPushButton* cmdcancelPT;
     QLabel* lblchkup;
-    QPushButton* Command1[14] = {};
+    static constexpr int kMenuButtons = 14;   // Index 0..13
+    QPushButton* Command1[kMenuButtons] = {};
     QSize m_designed;
     bool m_closing = false;
     bool m_autoCheckQueued = false;
