@@ -51,7 +51,7 @@ private slots:
 
     void shippedResourcesFitTheirTables()
     {
-        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));
+        const Scoped resources(&ResourceStore::setOverrideDir, QStringLiteral("/nonexistent"), res.path());
         QStringDecoder cp1252("windows-1252");
         for (const QString& type : {"MICR", "IFSC", "BANKBSR", "BANKNODAL", "DIST", "ISD", "STD", "PIN", "PANAO", "TANAO", "SVT_LOC",
                                     "SVT_RNG", "SVT_COM", "SVT_DIV", "TINFC"}) {
@@ -68,7 +68,6 @@ private slots:
             QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
             QCOMPARE(n, ResourceStore::recordCount(type));
         }
-        ResourceStore::setOverrideDir(res.path());
     }
 
     void failedLoadIsToldOnceAndLosesNothing()

@@ -128,7 +128,7 @@ private slots:
     void installedResourceReloadsTheTable()
     {
         QTemporaryDir resDir, docDir{test::docsRoot() + QStringLiteral("/docs-XXXXXX")};
-        ResourceStore::setOverrideDir(resDir.path());
+        const test::Scoped resources(&ResourceStore::setOverrideDir, resDir.path());
         auto db = test::freshDatabase(QStringLiteral("t_csvimport"));
         ClsMain cls;
         cls.InitMe(docDir.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
@@ -145,7 +145,6 @@ private slots:
         setupReferenceTable(&cls.session(), QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
         QCOMPARE(test::scalar(*db, QStringLiteral("Select group_concat(PinCode order by Sr) from TmpPIN_Master")),
                  QStringLiteral("744101,744102"));
-        ResourceStore::setOverrideDir(QString());
     }
 };
 

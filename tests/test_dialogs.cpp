@@ -362,8 +362,7 @@ private slots:
         auto withData = open("frmpin");
         QVERIFY(!withData->findChild<QLabel*>(QStringLiteral("lblNoData")));
         QTemporaryDir installed;   // the embedded TIN-FC resource is empty, and nothing is installed here yet
-        ResourceStore::setOverrideDir(installed.path());
-        const auto restore = qScopeGuard([this] { ResourceStore::setOverrideDir(resDir.path()); });
+        const test::Scoped resources(&ResourceStore::setOverrideDir, installed.path(), resDir.path());
         auto d = open("frmtinfc");
         auto* note = d->findChild<QLabel*>(QStringLiteral("lblNoData"));
         QVERIFY(note && !note->isHidden());

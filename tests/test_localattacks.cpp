@@ -122,7 +122,7 @@ private slots:
     void linksInTheDocumentFolderAreNotFollowed()
     {
         QTemporaryDir res, docs(docsRoot() + QStringLiteral("/docs-XXXXXX"));
-        ResourceStore::setOverrideDir(res.path());
+        const Scoped resources(&ResourceStore::setOverrideDir, res.path());
         writeResource(res.path(), QStringLiteral("STD"), record({"FIXTURE STATE", "FIXTURE CITY", "123"}, 1));
         const QString victim = target();
         QVERIFY(QFile::link(victim, docs.filePath(QStringLiteral("STD1.dat"))));
@@ -136,7 +136,6 @@ private slots:
         QCOMPARE(contents(victim), QByteArray("KEEP"));
         if (!tcpMode())   // a server that reads files from the document folder: the link went
             QVERIFY(!QFileInfo::exists(docs.filePath(QStringLiteral("STD1.dat"))));
-        ResourceStore::setOverrideDir(QString());
     }
 
     void sharedFoldersGiveNothingAway()
@@ -153,8 +152,7 @@ private slots:
         QVERIFY(t.elapsed() < 1000);
         // The server is never told to read a file from there: another user could swap it first.
         QTemporaryDir res;
-        ResourceStore::setOverrideDir(res.path());
-        const auto restore = qScopeGuard([] { ResourceStore::setOverrideDir(QString()); });
+        const Scoped resources(&ResourceStore::setOverrideDir, res.path());
         writeResource(res.path(), QStringLiteral("STD"), record({"FIXTURE STATE", "FIXTURE CITY", "123"}, 1));
         auto db = freshDatabase(QStringLiteral("t_attack_shared"));
         QVERIFY(db->Execute(QStringLiteral("Create Table T (Sr Int, State Varchar(50), City Varchar(50), Code Varchar(10))")));

@@ -123,7 +123,7 @@ private slots:
     void everyDialogOpensFromTheMenu()
     {
         // With the shipped data, on the server of this run; a shared server gets no file of ours.
-        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));
+        const test::Scoped resources(&ResourceStore::setOverrideDir, QStringLiteral("/nonexistent"));
         QTemporaryDir docs(test::docsRoot() + QStringLiteral("/docs-XXXXXX"));
         auto fresh = test::freshDatabase(QStringLiteral("t_mainwin_menu"));
         ClsMain c;
@@ -146,7 +146,6 @@ private slots:
                                       "frmSVTRange", "frmNodalBank", "frmmicr", "frmIFSC", "frmtinfc"}));
         QVERIFY2(QDir(docs.path()).isEmpty() || !test::tcpMode(), "no file in the document folder, nor a log line");
         QCOMPARE(answers.seen, QStringList());
-        ResourceStore::setOverrideDir(QString());
     }
 
     void validateFlow()

@@ -44,7 +44,7 @@ private slots:
     void overrideDirectoryWinsAndCountFollowsIt()
     {
         QTemporaryDir dir;
-        ResourceStore::setOverrideDir(dir.path());
+        const test::Scoped resources(&ResourceStore::setOverrideDir, dir.path());
         QCOMPARE(ResourceStore::recordCount(QStringLiteral("TINFC")), 0);   // the embedded resource, shipped empty
         test::writeResource(dir.path(), QStringLiteral("TINFC"), test::micrFixture(3));
         QCOMPARE(ResourceStore::recordCount(QStringLiteral("TINFC")), 3);
@@ -52,16 +52,14 @@ private slots:
         test::writeResource(dir.path(), QStringLiteral("TINFC"), test::micrFixture(5));
         QCOMPARE(ResourceStore::recordCount(QStringLiteral("TINFC")), 5);
         QCOMPARE(ResourceStore::recordCount(QStringLiteral("NOSUCH")), -1);
-        ResourceStore::setOverrideDir(QString());
     }
 
     void everyEmbeddedResourceIsPresent()
     {
-        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));
+        const test::Scoped resources(&ResourceStore::setOverrideDir, QStringLiteral("/nonexistent"));
         for (const char* t : {"MICR", "IFSC", "BANKBSR", "BANKNODAL", "DIST", "ISD", "STD", "PIN", "PANAO", "TANAO", "SVT_LOC",
                               "SVT_RNG", "SVT_COM", "SVT_DIV", "TINFC"})
             QVERIFY2(ResourceStore::recordCount(QString::fromLatin1(t)) >= 0, t);
-        ResourceStore::setOverrideDir(QString());
     }
 };
 

@@ -143,10 +143,9 @@ private slots:
 
     void emptyResourceGivesAnEmptyTable()
     {
-        ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the embedded, empty resources
+        const test::Scoped resources(&ResourceStore::setOverrideDir, QStringLiteral("/nonexistent"), resDir.path());   // the embedded, empty resources
         QCOMPARE(setupReferenceTable(&cls.session(), QStringLiteral("frmtinfc"), "INITDATA", Tables::TINFC), QStringLiteral("TmpTINFCs_Master"));
         QCOMPARE(count(QStringLiteral("TmpTINFCs_Master")), QStringLiteral("0"));
-        ResourceStore::setOverrideDir(resDir.path());
     }
 };
 

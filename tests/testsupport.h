@@ -18,11 +18,16 @@ struct RegisterTest {
 #define QEL_TEST(Class) static ::qel::test::RegisterTest qel_reg_##Class(#Class, [] { return new Class; })
 
 // A process-wide replacement (a file chooser, a resource folder) for as long as this lives; the
-// default comes back when it goes, also when a failed assertion leaves the test early.
+// default (or after) comes back when it goes, also when a failed assertion leaves the test early.
 class Scoped {
 public:
     template <typename Set, typename Value>
     Scoped(Set set, Value value) : m_restore([set] { set({}); })
+    {
+        set(std::move(value));
+    }
+    template <typename Set, typename Value>
+    Scoped(Set set, Value value, Value after) : m_restore([set, after] { set(after); })
     {
         set(std::move(value));
     }
