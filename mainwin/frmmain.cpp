@@ -119,7 +119,6 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent)
     buildMenu();
     buildPanTanFrame();
     lblchkup = named(new QLabel(QStringLiteral("Check For Update"), this), "lblchkup");
-    lblchkup->setProperty("Tag", QString());
     lblchkup->setCursor(Qt::PointingHandCursor);
     lblchkup->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
     lblchkup->setMargin(2);
@@ -193,7 +192,7 @@ void frmmain::InitData(Session* session)
     if (ClsObj)
         ClsObj->Resize_For_Resolution(this, false);
     m_designed = size();
-    lblchkup->setProperty("Tag", QStringLiteral("Y"));
+    m_autoCheckDue = true;
 }
 
 void frmmain::Command1_Click(int index)
@@ -215,7 +214,7 @@ void frmmain::Command1_Click(int index)
 void frmmain::showCheckFrame()
 {
     const QString ptv = UserSettings::verificationMethod();
-    chkaltmeth->setProperty("Tag", ptv);
+    m_storedMethod = ptv;
     chkaltmeth->setChecked(ptv == u"Y");
     Frame1->hide();
     famPANTAN->show();
@@ -253,8 +252,8 @@ void frmmain::cmdokPT_Click()
         return;
     }
     const QString pref = chkaltmeth->isChecked() ? QStringLiteral("Y") : QStringLiteral("N");
-    if (pref != chkaltmeth->property("Tag").toString()) {
-        chkaltmeth->setProperty("Tag", pref);
+    if (pref != m_storedMethod) {
+        m_storedMethod = pref;
         UserSettings::setVerificationMethod(pref);
     }
     QString result = getPanTanName(ClsObj, kind + u':' + text);
@@ -322,7 +321,7 @@ void frmmain::resizeEvent(QResizeEvent* e)
 
 void frmmain::activated()
 {
-    if (lblchkup->property("Tag").toString() != u"Y" || m_autoCheckQueued)
+    if (!m_autoCheckDue || m_autoCheckQueued)
         return;
     // Once, after the window is up: the automatic check runs as the label's click would.
     m_autoCheckQueued = true;
@@ -330,7 +329,7 @@ void frmmain::activated()
         const QPointer<frmmain> self(this);
         lblchkup_Click();
         if (self)
-            lblchkup->setProperty("Tag", QStringLiteral("N"));
+            m_autoCheckDue = false;
     });
 }
 

@@ -38,6 +38,10 @@ public:
     // product against the installed file's date, and the offer to download. Automatic (silent
     // unless there is an update) while the tag of lblchkup is "Y", manual otherwise.
     Q_INVOKABLE void CHECKFORUPDATE();
+    // Whether the next CHECKFORUPDATE is the automatic one of the first activation (set by
+    // InitData, cleared once that check ran); a click on the label is not.
+    bool automaticCheckDue() const { return m_autoCheckDue; }
+    void setAutomaticCheckDue(bool due) { m_autoCheckDue = due; }
     Q_INVOKABLE void DOWNLOAD(const QString& address, const QString& path);
     // Opens an address with the desktop's default handler; tests replace it (empty restores it).
     static void setUrlOpener(std::function<void(const QString&)> opener);
@@ -77,6 +81,10 @@ private:
     QSize m_designed;
     bool m_closing = false;
     bool m_autoCheckQueued = false;
+    // The update check of the first activation is still to come (then CHECKFORUPDATE is the
+    // automatic one, which stays silent when there is nothing new).
+    bool m_autoCheckDue = false;
+    QString m_storedMethod;   // the verification method as stored ("Y": the browser), to save only a change
 };
 
 // The fields of the version-information file's record for this product: records of nine

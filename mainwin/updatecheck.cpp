@@ -177,7 +177,7 @@ void frmmain::offerUpdate(const QString& date, const QString& link)
 void frmmain::CHECKFORUPDATE()
 {
     const QString sys = systemFolder();
-    const bool automatic = lblchkup->property("Tag").toString() == u"Y";
+    const bool automatic = m_autoCheckDue;
     if (automatic && Config::value(Config::UpdateCheck).left(255).toInt() != 1)
         return;
 

@@ -76,7 +76,7 @@ frmProxy::frmProxy(QWidget* parent) : QDialog(parent)
         txtserver->setText(setting("ProxyServer", ""));
         txtport->setText(setting("ProxyPort", ""));
     }
-    optproxy[0]->setProperty("Tag", QStringLiteral("-1"));
+    m_shownMode = -1;
     optproxy_Click();
 }
 
@@ -91,11 +91,11 @@ void frmProxy::InitData(Session* session)
 
 void frmProxy::optproxy_Click()
 {
-    const QString m = QString::number(mode());
-    if (m == optproxy[0]->property("Tag").toString())
+    const int m = mode();
+    if (m == m_shownMode)
         return;
-    optproxy[0]->setProperty("Tag", m);
-    if (m == u"1") {
+    m_shownMode = m;
+    if (m == 1) {
         txtserver->clear();
         txtport->clear();
         const BrowserProxyValues b = BrowserProxy::read();
@@ -109,8 +109,8 @@ void frmProxy::optproxy_Click()
             }
         }
     }
-    txtserver->setEnabled(m == u"2");
-    txtport->setEnabled(m == u"2");
+    txtserver->setEnabled(m == 2);
+    txtport->setEnabled(m == 2);
 }
 
 void frmProxy::SetProxyForWH(QObject* ObjWHR)

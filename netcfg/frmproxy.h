@@ -42,6 +42,7 @@ private:
     QCheckBox* chkcmdline;
     QPushButton* cmdok;
     QPushButton* cmdcancel;
+    int m_shownMode = -1;   // the option the fields were last set up for
 };
 
 // SetProxyForWHR: the stored proxy settings applied to a request object (a proxy dialog loaded

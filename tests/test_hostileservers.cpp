@@ -168,7 +168,7 @@ class TestHostileServers : public QObject {
         Messages seen;
         frmmain w;
         w.InitData(&cls.session());
-        w.findChild<QLabel*>(QStringLiteral("lblchkup"))->setProperty("Tag", QStringLiteral("N"));
+        w.setAutomaticCheckDue(false);
         QElapsedTimer t;
         t.start();
         w.CHECKFORUPDATE();

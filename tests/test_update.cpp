@@ -42,7 +42,7 @@ class TestUpdate : public QObject {
         Messages msgs(answerYes);
         frmmain w;
         w.InitData(&cls.session());
-        w.findChild<QLabel*>(QStringLiteral("lblchkup"))->setProperty("Tag", automatic ? QStringLiteral("Y") : QStringLiteral("N"));
+        w.setAutomaticCheckDue(automatic);
         w.CHECKFORUPDATE();
         return msgs.seen;
     }
@@ -171,7 +171,7 @@ private slots:
         w.InitData(&cls.session());
         w.show();
         QTRY_COMPARE(site->requests.size(), 2);
-        QTRY_COMPARE(w.findChild<QLabel*>(QStringLiteral("lblchkup"))->property("Tag").toString(), QStringLiteral("N"));
+        QTRY_VERIFY(!w.automaticCheckDue());
         QCOMPARE(msgs.seen.size(), 1);
     }
 };

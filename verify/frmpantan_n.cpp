@@ -175,7 +175,7 @@ bool frmPANTAN_N::requestCaptcha(const QString& base)
     action = formAction(page, QString::fromLatin1(kSubmitForm));
     if (!action.startsWith(QStringLiteral("SubmitTdsn?rkey="), Qt::CaseInsensitive))
         return endWith(QStringLiteral("Failed [Error Code : 0003].")), false;
-    txtcode->setProperty("Tag", action);
+    m_submitAction = action;
     const QString captcha = valueAfter(page, QString::fromLatin1(kCaptchaSource));
     if (captcha.isEmpty())
         return endWith(QStringLiteral("Failed [Error Code : 0004].")), false;
@@ -221,7 +221,7 @@ QString frmPANTAN_N::SaveCaptchaFile(const QString& path)
 QString frmPANTAN_N::submission(const QString& code, const QDate& day) const
 {
     const QString X = kind(m_code);
-    QString s = txtcode->property("Tag").toString();
+    QString s = m_submitAction;
     s += QStringLiteral("&inputarray=&inputrequest=Y&browser_type=IE&date=");
     s += day.toString(QStringLiteral("dd/MM/yyyy"));
     s += QStringLiteral("&flag_var=null&flag=") + m_code;

@@ -51,6 +51,7 @@ private:
 
     std::unique_ptr<HttpRequest> WHR;
     QString m_result;
+    QString m_submitAction;   // the answer form's action, from the challan page
     int m_state = 0;
 
     QLabel* ImgCap;
