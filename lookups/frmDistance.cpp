@@ -2,6 +2,7 @@
 // until Clear empties the grid (browse only). The shipped distances are straight-line ones; the
 // dialog's data line says so.
 #include "core/msgservice.h"
+#include "core/named.h"
 #include "lookups/dialogs.h"
 #include "lookups/grid/flexgrid.h"
 #include "lookups/lookupdialog.h"
@@ -33,8 +34,7 @@ class frmDistance : public LookupDialog {
 public:
     frmDistance() : LookupDialog(kSpec)
     {
-        Command2 = new QPushButton(QStringLiteral("&Clear"), this);
-        Command2->setObjectName(QStringLiteral("Command2"));
+        Command2 = named(new QPushButton(QStringLiteral("&Clear"), this), "Command2");
         Command2->setAutoDefault(false);
         Command2->setGeometry(Command1->geometry().translated(0, Command1->height() + 10));
         connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });

@@ -1,6 +1,7 @@
 // Assessing-officer codes of a city, for PANs or for TANs: one dialog over two tables. In TAN
 // mode a find row searches the remarks column of the rows shown.
 #include "core/session.h"
+#include "core/named.h"
 #include "core/msgservice.h"
 #include "lookups/dialogs.h"
 #include "lookups/grid/flexgrid.h"
@@ -41,15 +42,12 @@ class frmpantanao : public LookupDialog {
 public:
     frmpantanao() : LookupDialog(kSpec)
     {
-        Label6 = new QLabel(QStringLiteral("Area/Jurisdiction"), this);
-        Label6->setObjectName(QStringLiteral("Label6"));
+        Label6 = named(new QLabel(QStringLiteral("Area/Jurisdiction"), this), "Label6");
         Label6->setGeometry(16, 120, 130, 24);
-        Text1 = new QLineEdit(this);
-        Text1->setObjectName(QStringLiteral("Text1"));
+        Text1 = named(new QLineEdit(this), "Text1");
         Text1->setGeometry(150, 118, 400, 26);
         Text1->installEventFilter(this);
-        Command2 = new QPushButton(QString::fromUtf8(kSpec.command2), this);
-        Command2->setObjectName(QStringLiteral("Command2"));
+        Command2 = named(new QPushButton(QString::fromUtf8(kSpec.command2), this), "Command2");
         Command2->setAutoDefault(false);
         Command2->setGeometry(560, 117, 90, 28);
         connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });

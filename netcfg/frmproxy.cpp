@@ -1,4 +1,5 @@
 #include "netcfg/frmproxy.h"
+#include "core/named.h"
 #include "core/session.h"
 #include "core/errlog.h"
 #include "core/msgservice.h"
@@ -36,31 +37,25 @@ frmProxy::frmProxy(QWidget* parent) : QDialog(parent)
     auto* v = new QVBoxLayout(this);
     const char* captions[3] = {"No Proxy", "Use Web Proxy Settings", "Manual Proxy Settings"};
     for (int i = 0; i < 3; ++i) {
-        optproxy[i] = new QRadioButton(QString::fromLatin1(captions[i]), this);
-        optproxy[i]->setObjectName(QStringLiteral("optproxy"));
+        optproxy[i] = named(new QRadioButton(QString::fromLatin1(captions[i]), this), "optproxy");
         optproxy[i]->setProperty("Index", i);
         v->addWidget(optproxy[i]);
         connect(optproxy[i], &QRadioButton::clicked, this, &frmProxy::optproxy_Click);
     }
     auto* g = new QGridLayout;
-    txtserver = new QLineEdit(this);
-    txtserver->setObjectName(QStringLiteral("txtserver"));
-    txtport = new QLineEdit(this);
-    txtport->setObjectName(QStringLiteral("txtport"));
+    txtserver = named(new QLineEdit(this), "txtserver");
+    txtport = named(new QLineEdit(this), "txtport");
     g->addWidget(new QLabel(QStringLiteral("Server"), this), 0, 0);
     g->addWidget(txtserver, 0, 1);
     g->addWidget(new QLabel(QStringLiteral("Port"), this), 0, 2);
     g->addWidget(txtport, 0, 3);
     v->addLayout(g);
-    chkcmdline = new QCheckBox(QStringLiteral("Config &Using Command Line Utility"), this);
-    chkcmdline->setObjectName(QStringLiteral("chkcmdline"));
+    chkcmdline = named(new QCheckBox(QStringLiteral("Config &Using Command Line Utility"), this), "chkcmdline");
     v->addWidget(chkcmdline);
     auto* h = new QHBoxLayout;
-    cmdok = new QPushButton(QStringLiteral("&Ok"), this);
-    cmdok->setObjectName(QStringLiteral("cmdok"));
+    cmdok = named(new QPushButton(QStringLiteral("&Ok"), this), "cmdok");
     cmdok->setDefault(true);
-    cmdcancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    cmdcancel = named(new QPushButton(QStringLiteral("&Cancel"), this), "cmdcancel");
     h->addStretch();
     h->addWidget(cmdok);
     h->addWidget(cmdcancel);

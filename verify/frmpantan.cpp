@@ -1,4 +1,5 @@
 #include "verify/frmpantan.h"
+#include "core/named.h"
 #include "core/session.h"
 #include "core/msgservice.h"
 #include "core/settings.h"
@@ -78,31 +79,22 @@ frmPANTAN::frmPANTAN(QWidget* parent) : PanTanDialog(parent)
     setWindowTitle(QStringLiteral("PAN/TAN Verification"));
     auto* v = new QVBoxLayout(this);
 
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1 = named(new QFrame(this), "Frame1");
     auto* f1 = new QHBoxLayout(Frame1);
-    lblpg = new QLabel(QStringLiteral("Please Wait ..."), Frame1);
-    lblpg->setObjectName(QStringLiteral("lblpg"));
-    cmdcancel = new QPushButton(QStringLiteral("&Cancel"), Frame1);
-    cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    lblpg = named(new QLabel(QStringLiteral("Please Wait ..."), Frame1), "lblpg");
+    cmdcancel = named(new QPushButton(QStringLiteral("&Cancel"), Frame1), "cmdcancel");
     f1->addWidget(lblpg, 1);
     f1->addWidget(cmdcancel);
 
-    Frame2 = new QFrame(this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2 = named(new QFrame(this), "Frame2");
     auto* f2 = new QVBoxLayout(Frame2);
-    PicImg = new QLabel(Frame2);
-    PicImg->setObjectName(QStringLiteral("PicImg"));
+    PicImg = named(new QLabel(Frame2), "PicImg");
     PicImg->setMinimumSize(180, 50);
     PicImg->setAlignment(Qt::AlignCenter);
-    Label1 = new QLabel(QStringLiteral("Enter Image Code"), Frame2);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    txtcode = new QLineEdit(Frame2);
-    txtcode->setObjectName(QStringLiteral("txtcode"));
-    cmdok = new QPushButton(QStringLiteral("&Ok"), Frame2);
-    cmdok->setObjectName(QStringLiteral("cmdok"));
-    cmdcan = new QPushButton(QStringLiteral("&Cancel"), Frame2);
-    cmdcan->setObjectName(QStringLiteral("cmdcan"));
+    Label1 = named(new QLabel(QStringLiteral("Enter Image Code"), Frame2), "Label1");
+    txtcode = named(new QLineEdit(Frame2), "txtcode");
+    cmdok = named(new QPushButton(QStringLiteral("&Ok"), Frame2), "cmdok");
+    cmdcan = named(new QPushButton(QStringLiteral("&Cancel"), Frame2), "cmdcan");
     f2->addWidget(PicImg);
     auto* row = new QHBoxLayout;
     row->addWidget(Label1);

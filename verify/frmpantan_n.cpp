@@ -1,4 +1,5 @@
 #include "verify/frmpantan_n.h"
+#include "core/named.h"
 #include "core/session.h"
 #include "core/files.h"
 #include "core/msgservice.h"
@@ -41,23 +42,16 @@ frmPANTAN_N::frmPANTAN_N(QWidget* parent) : PanTanDialog(parent)
     setObjectName(QStringLiteral("frmPANTAN_N"));
     setWindowTitle(QStringLiteral("PAN/TAN Verification"));
     auto* v = new QVBoxLayout(this);
-    ImgCap = new QLabel(this);
-    ImgCap->setObjectName(QStringLiteral("ImgCap"));
+    ImgCap = named(new QLabel(this), "ImgCap");
     ImgCap->setMinimumSize(180, 50);
     ImgCap->setAlignment(Qt::AlignCenter);
-    Label1 = new QLabel(QStringLiteral("Enter Image Code"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    txtcode = new QLineEdit(this);
-    txtcode->setObjectName(QStringLiteral("txtcode"));
-    lblpg = new QLabel(QStringLiteral("Please Wait ..."), this);
-    lblpg->setObjectName(QStringLiteral("lblpg"));
+    Label1 = named(new QLabel(QStringLiteral("Enter Image Code"), this), "Label1");
+    txtcode = named(new QLineEdit(this), "txtcode");
+    lblpg = named(new QLabel(QStringLiteral("Please Wait ..."), this), "lblpg");
     lblpg->setAlignment(Qt::AlignCenter);
-    cmdrefresh = new QPushButton(QStringLiteral("&Refresh"), this);
-    cmdrefresh->setObjectName(QStringLiteral("cmdrefresh"));
-    cmdok = new QPushButton(QStringLiteral("&Ok"), this);
-    cmdok->setObjectName(QStringLiteral("cmdok"));
-    cmdcancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    cmdrefresh = named(new QPushButton(QStringLiteral("&Refresh"), this), "cmdrefresh");
+    cmdok = named(new QPushButton(QStringLiteral("&Ok"), this), "cmdok");
+    cmdcancel = named(new QPushButton(QStringLiteral("&Cancel"), this), "cmdcancel");
     for (auto* b : {cmdrefresh, cmdok, cmdcancel})
         b->setAutoDefault(false);
     v->addWidget(ImgCap);
