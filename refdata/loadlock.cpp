@@ -13,6 +13,20 @@ Q_LOGGING_CATEGORY(lcLock, "qelrefdesk.setup")
 namespace {
 Sql row(const QString& table) { return Sql("TableName = '").value(table).code("'"); }
 
+// Who holds a lock: the server (host and port) and the connection on it.
+const char* const kHolder = "concat(@@hostname, ':', @@port, '/', connection_id())";
+
+// A holder that is gone: its lock is older than kStaleSeconds, or it held it on this server and
+// its connection has ended (it died, or the server was restarted since).
+Sql holderGone()
+{
+    return Sql(QStringLiteral(" And (Since < now() - Interval %1 Second Or (substring_index(Holder, '/', 1) = concat(@@hostname, ':', @@port) "
+                              "And (Since < now() - Interval (Select variable_value From information_schema.global_status "
+                              "Where variable_name = 'Uptime') Second Or Cast(substring_index(Holder, '/', -1) As Unsigned) "
+                              "Not In (Select id From information_schema.processlist))))")
+                   .arg(LoadLock::kStaleSeconds));
+}
+
 enum class Outcome { Taken, Busy, Unusable };
 } // namespace
 
@@ -22,7 +36,8 @@ LoadLock::LoadLock(Connection* db, const QString& table, const std::function<boo
     if (!m_db)
         return;
     if (!m_db->Execute(Sql("Create Table If Not Exists QelRefDesk_Loads (TableName Varchar(64) Not Null, Owner Varchar(64) "
-                           "Not Null, Since Timestamp Not Null Default Current_Timestamp, Primary Key (TableName)) Engine=InnoDB"))) {
+                           "Not Null, Since Timestamp Not Null Default Current_Timestamp, Holder Varchar(128) Not Null Default '', "
+                           "Primary Key (TableName)) Engine=InnoDB"))) {
         qCInfo(lcLock, "%s: loading without a lock: %s", qPrintable(table), qPrintable(m_db->lastError().description));
         return;
     }
@@ -42,9 +57,9 @@ LoadLock::LoadLock(Connection* db, const QString& table, const std::function<boo
 
 bool LoadLock::tryTake()
 {
-    m_db->Execute(Sql("Delete From QelRefDesk_Loads Where ") + row(m_table)
-                  + Sql(QStringLiteral(" And Since < now() - Interval %1 Second").arg(kStaleSeconds)));
-    if (m_db->Execute(Sql("Insert Into QelRefDesk_Loads (TableName, Owner) Values ('").value(m_table).code("', '").value(m_owner).code("')"))) {
+    m_db->Execute(Sql("Delete From QelRefDesk_Loads Where ") + row(m_table) + holderGone());
+    if (m_db->Execute(Sql("Insert Into QelRefDesk_Loads (TableName, Owner, Holder) Values ('").value(m_table).code("', '").value(m_owner)
+                      + Sql("', ") + Sql(kHolder) + Sql(")"))) {
         m_held = true;
         return true;
     }

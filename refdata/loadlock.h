@@ -12,8 +12,9 @@ class Connection;
 // the row at once, one gets a duplicate key or a certification conflict and waits.
 //
 // A waiting host asks done() now and then and stops waiting once the holder has put the rows in
-// place. A row older than kStaleSeconds is of a host that died during its load, and is taken
-// over. Where the lock cannot be kept at all (no right to create the table, a server without
+// place. A row is taken over when its holder is gone: when it is older than kStaleSeconds, or at
+// once when the holder's connection was to the same server and has ended (the host died, or the
+// server was restarted since). Where the lock cannot be kept at all (no right to create the table, a server without
 // InnoDB), the load goes ahead without it: the staging table and the swap keep it correct, at
 // the price of loading twice.
 class LoadLock {

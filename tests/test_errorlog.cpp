@@ -1,5 +1,6 @@
 #include "component/clsmain.h"
 #include "core/errlog.h"
+#include "tests/lookuptesting.h"
 #include "tests/testsupport.h"
 #include <QTemporaryDir>
 #include <QtTest>
@@ -66,12 +67,18 @@ private slots:
 
     void unwritableLogIsContained()
     {
+        // A log that cannot be written costs the user nothing: no message, no folder made, and
+        // the error is cleared for the next statement, as after a line that was written.
+        test::Messages seen;
         ClsMain c;
         c.InitMe(QStringLiteral("/nonexistent/dir/for/sure"), nullptr, QStringLiteral("host.log"), 1, 1, 1);
         const ErrHandler eh(&c.session(), QStringLiteral("frmmicr"), "LOADGRID");
         for (int i = 0; i < 3; ++i)
             eh.fail(1, QStringLiteral("x"), QStringLiteral("y"));
         QCOMPARE(c.Proc_Name(), QStringLiteral("frmmicr\tLOADGRID"));
+        QCOMPARE(c.session().pendingError().number, 0);
+        QVERIFY(seen.seen.isEmpty());
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/nonexistent/dir")));
     }
 };
 
