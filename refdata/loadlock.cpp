@@ -26,8 +26,6 @@ Sql holderGone()
                               "Not In (Select id From information_schema.processlist))))")
                    .arg(LoadLock::kStaleSeconds));
 }
-
-enum class Outcome { Taken, Busy, Unusable };
 } // namespace
 
 LoadLock::LoadLock(Connection* db, const QString& table, const std::function<bool()>& done)
