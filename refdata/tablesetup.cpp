@@ -32,12 +32,20 @@ struct Setup {
         return false;
     }
     // The rows counted by the server, not fetched: a table that cannot be opened fails here; -1 then.
-    int count(const QString& table, bool logged = true) const
+    int count(const QString& table, bool logged = true, bool* keyed = nullptr) const
     {
+        // With keyed, in the same statement: whether the table has its key.
         Recordset rs;
-        const bool ok = rs.open(QStringLiteral("Select count(*) from ") + table, db);
+        Sql sql(QStringLiteral("Select count(*)"));
+        if (keyed)
+            sql.code(QStringLiteral(", (Select count(*) from information_schema.columns where table_schema = database() and table_name = '"))
+                .value(table)
+                .code(QStringLiteral("' and column_name = 'qel_row')"));
+        const bool ok = rs.open(sql.code(QStringLiteral(" from ") + table), db);
         if (!ok && logged)
             eh.fail(rs.lastError());
+        if (keyed)
+            *keyed = ok && rs.value(1) != u"0";
         return ok ? rs.value(0).toInt() : -1;
     }
     // The table has its key (a table of an older version has none).
@@ -73,14 +81,15 @@ void tellOnce(const QString& table, const QString& resource, int expected, int k
 }
 
 // The table in use: created when missing; one that cannot be opened is dropped and the name
-// with "1" tried once. Empty when neither opens; rows: the rows it holds.
-QString openTable(const Setup& s, int* rows)
+// with "1" tried once. Empty when neither opens; rows: the rows it holds, keyed: whether it has
+// its key.
+QString openTable(const Setup& s, int* rows, bool* keyed)
 {
     QString name = QString::fromLatin1(s.def.name);
     for (;;) {
         s.exec(QStringLiteral("Create Table If Not Exists ") + name + createColumns(s.def));
         flushTables(s.db);
-        if ((*rows = s.count(name)) >= 0)
+        if ((*rows = s.count(name, true, keyed)) >= 0)
             return name;
         s.exec(QStringLiteral("Drop Table If Exists ") + name);
         flushTables(s.db);
@@ -168,11 +177,12 @@ QString setupReferenceTable(Session* cls, const QString& module, const char* pro
         *rows = -1;
     const Setup s{cls, ErrHandler(cls, module, procedure), cls ? cls->Db() : nullptr, def};
     int count = -1;
-    const QString name = openTable(s, &count);
+    bool keyed = false;
+    const QString name = openTable(s, &count, &keyed);
     if (name.isEmpty())
         return name;
     const int expected = ResourceStore::recordCount(QString::fromLatin1(def.resource));
-    if (count != expected || !s.hasKey(name)) {
+    if (count != expected || !keyed) {
         // One host at a time; a second one waits, and then finds the rows in place.
         const LoadLock lock(s.db, name, [&] { return s.current(name, expected, &count); });
         if (!lock.foundDone() && !s.current(name, expected, &count)) {
