@@ -182,7 +182,6 @@ int installList(const QCommandLineParser& p)
 
 int main(int argc, char** argv)
 {
-    // The component's messages need a GUI application; none is shown without a screen.
     // A tool: no window of the component's ever shows; its messages go to the terminal.
     qputenv("QT_QPA_PLATFORM", "minimal");
     QApplication app(argc, argv);

@@ -153,15 +153,19 @@ std::unique_ptr<LookupDialog> openDialog(Lookup which, Session* session)
     return std::unique_ptr<LookupDialog>(static_cast<LookupDialog*>(openForBrowsing(which, session).release()));
 }
 
+// The bench's own private server, apart from the user's.
+PrivateServer::Options serverOptions()
+{
+    PrivateServer::Options o;
+    o.dataDir = QDir::tempPath() + QStringLiteral("/qelrefdesk-benchdb");
+    o.runDir = QStringLiteral("/tmp/qelrd-bench");
+    return o;
+}
+
 // What the parts share: the server, the host's session, the dialogs they keep open.
 struct Bench {
     QTemporaryDir work, docs;   // FIXTURE resources, and the host's documents directory
-    PrivateServer server{[] {
-        PrivateServer::Options o;
-        o.dataDir = QDir::tempPath() + QStringLiteral("/qelrefdesk-benchdb");
-        o.runDir = QStringLiteral("/tmp/qelrd-bench");
-        return o;
-    }()};
+    PrivateServer server{serverOptions()};
     Connection db;
     ClsMain cls;
     Session* session = nullptr;

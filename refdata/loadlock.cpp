@@ -8,7 +8,7 @@
 
 namespace qel {
 
-Q_LOGGING_CATEGORY(lcLock, "qelrefdesk.setup")
+Q_LOGGING_CATEGORY(lcSetup, "qelrefdesk.setup")
 
 namespace {
 Sql row(const QString& table) { return Sql("TableName = '").value(table).code("'"); }
@@ -36,7 +36,7 @@ LoadLock::LoadLock(Connection* db, const QString& table, const std::function<boo
     if (!m_db->Execute(Sql("Create Table If Not Exists QelRefDesk_Loads (TableName Varchar(64) Not Null, Owner Varchar(64) "
                            "Not Null, Since Timestamp Not Null Default Current_Timestamp, Holder Varchar(128) Not Null Default '', "
                            "Primary Key (TableName)) Engine=InnoDB"))) {
-        qCInfo(lcLock, "%s: loading without a lock: %s", qPrintable(table), qPrintable(m_db->lastError().description));
+        qCInfo(lcSetup, "%s: loading without a lock: %s", qPrintable(table), qPrintable(m_db->lastError().description));
         return;
     }
     const QDeadlineTimer deadline(kWaitSeconds * 1000);
@@ -46,7 +46,7 @@ LoadLock::LoadLock(Connection* db, const QString& table, const std::function<boo
             return;
         }
         if (deadline.hasExpired()) {
-            qCInfo(lcLock, "%s: still locked after %d s; loading all the same", qPrintable(table), kWaitSeconds);
+            qCInfo(lcSetup, "%s: still locked after %d s; loading all the same", qPrintable(table), kWaitSeconds);
             return;
         }
         QThread::msleep(wait);
@@ -64,7 +64,7 @@ bool LoadLock::tryTake()
     const int n = m_db->lastError().number;
     if (n == dberr::kDuplicateEntry || n == dberr::kDeadlock)
         return false;   // another host holds it
-    qCInfo(lcLock, "%s: loading without a lock: %s", qPrintable(m_table), qPrintable(m_db->lastError().description));
+    qCInfo(lcSetup, "%s: loading without a lock: %s", qPrintable(m_table), qPrintable(m_db->lastError().description));
     return true;
 }
 

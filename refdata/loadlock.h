@@ -1,8 +1,12 @@
 #pragma once
+#include <QLoggingCategory>
 #include <QString>
 #include <functional>
 
 namespace qel {
+
+// What the set-up of the reference tables tells the log (qelrefdesk.setup).
+Q_DECLARE_LOGGING_CATEGORY(lcSetup)
 
 class Connection;
 
@@ -14,9 +18,9 @@ class Connection;
 // A waiting host asks done() now and then and stops waiting once the holder has put the rows in
 // place. A row is taken over when its holder is gone: when it is older than kStaleSeconds, or at
 // once when the holder's connection was to the same server and has ended (the host died, or the
-// server was restarted since). Where the lock cannot be kept at all (no right to create the table, a server without
-// InnoDB), the load goes ahead without it: the staging table and the swap keep it correct, at
-// the price of loading twice.
+// server was restarted since). Where the lock cannot be kept at all (no right to create the
+// table, a server without InnoDB), the load goes ahead without it: the staging table and the
+// swap keep it correct, at the price of loading twice.
 class LoadLock {
 public:
     static constexpr int kStaleSeconds = 900;

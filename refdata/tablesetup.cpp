@@ -13,7 +13,6 @@
 
 namespace qel {
 
-Q_LOGGING_CATEGORY(lcSetup, "qelrefdesk.setup")
 
 namespace {
 
@@ -48,17 +47,13 @@ struct Setup {
             *keyed = ok && rs.value(1) != u"0";
         return ok ? rs.value(0).toInt() : -1;
     }
-    // The table has its key (a table of an older version has none).
-    bool hasKey(const QString& table) const
-    {
-        Recordset rs;
-        return rs.open(Sql("Show Columns From ").code(table).code(QStringLiteral(" Like 'qel_row'")), db) && !rs.eof();
-    }
-    // The table holds the resource's rows (counted anew) and has its key.
+    // The table holds the resource's rows (counted anew) and has its key (a table of an older
+    // version has none).
     bool current(const QString& table, int expected, int* rows) const
     {
-        *rows = count(table, false);
-        return *rows == expected && hasKey(table);
+        bool keyed = false;
+        *rows = count(table, false, &keyed);
+        return *rows == expected && keyed;
     }
 };
 

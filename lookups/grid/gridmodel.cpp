@@ -71,12 +71,10 @@ void GridModel::append(Cell& c, const char* data, qsizetype length)
     const qsizetype at = m_textUsed;
     c.offset = quint32(at);
     c.length = quint32(length);
-    if (at + length > m_text.size()) {
+    if (at + length > m_text.size())
         m_text.resize(std::max<qsizetype>(2 * m_text.size(), at + length + 65536));
-        m_textData = m_text.data();
-    }
     if (length > 0)
-        std::memcpy(m_textData + at, data, size_t(length));
+        std::memcpy(m_text.data() + at, data, size_t(length));
     m_textUsed = at + length;
 }
 

@@ -87,7 +87,6 @@ private:
     int m_numbered = -1;        // the column that shows the rows' numbers
     gridsort::FillKeys m_keys;
     QByteArray m_text;             // the cells' texts: m_textUsed bytes of it
-    char* m_textData = nullptr;    // m_text's bytes, taken once per growth
     qsizetype m_textUsed = 0;
     int m_rowCount = 0;
     QVector<QString> m_header;
