@@ -50,6 +50,11 @@ void HostWindow::buildMenu()
     // Alt+E: the menu window's buttons hold Alt+R and most other letters.
     QMenu* ref = m_reference = menuBar()->addMenu(QStringLiteral("R&eference"));
     ref->addAction(QStringLiteral("&Menu window (ObjMain)"), this, [this] { m_cls->ObjMain(); });
+    ref->addAction(QStringLiteral("&Find a code or name (FindAny)..."), this, [this] {
+        qel::StrArray arr(0, qel::ClsMain::kFindUpperBound);
+        m_cls->FindAny(&arr, QString());
+        report(QStringLiteral("FindAny"), arr, 0, qel::ClsMain::kFindUpperBound);
+    });
     ref->addSeparator();
     ref->addAction(QStringLiteral("MICR code (GetMICR)..."), this, [this] {
         qel::StrArray arr(0, 4);

@@ -1,6 +1,7 @@
 #include "component/clsmain.h"
 #include "core/session.h"
 #include "db/connection.h"
+#include "lookups/find/frmfind.h"
 #include "lookups/lookupwindow.h"
 #include "mainwin/frmmain.h"
 #include "netcfg/frmproxy.h"
@@ -82,10 +83,28 @@ void ClsMain::runLookup(Lookup kind, bool needsDb, int upperBound, StrArray* InA
     } else {
         qCWarning(lcFacade, "no lookup window of kind %d", int(kind));
     }
+    copySlots(upperBound, InArr);
+}
+
+void ClsMain::copySlots(int upperBound, StrArray* InArr) const
+{
     const QVector<QString> written = m_session->resultSlots();
     if (InArr)
         for (int i = 0; i <= upperBound; ++i)
             InArr->set(i, written.value(i));
+}
+
+void ClsMain::FindAny(StrArray* OutArr, const QString& Text)
+{
+    if (!m_session->Db())
+        return;
+    static_assert(kFindUpperBound == frmFind::kUpperBound);
+    m_session->resetSlots(kFindUpperBound);
+    frmFind w;
+    w.InitData(m_session);
+    w.setText(Text);
+    w.exec();
+    copySlots(kFindUpperBound, OutArr);
 }
 
 void ClsMain::GetPANTANAOCode(bool PAN, StrArray* InArr, const QString& City)

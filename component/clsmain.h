@@ -47,6 +47,20 @@ public:
     Q_INVOKABLE void GetBSRCode(qel::StrArray* InArr, const QString& Bank);
     Q_INVOKABLE void GetIFSCCode(qel::StrArray* InArr, const QString& District, const QString& Bank);
     Q_INVOKABLE QString GetPanTanName(const QString& PANTAN);
+    // Find: one box for every code and name, opened modally with Text already typed. The picked
+    // answer comes back in OutArr(0..kFindUpperBound): its kind, its code, then its card's values:
+    //   IFSC      bank, branch, address, centre, district, state
+    //   MICR      clearing city, bank, branch
+    //   PIN       post office, district, state, STD code(s)
+    //   STD       place, state              ISD      country, place
+    //   BSR       bank, branch, city, state
+    //   PAN       structure ("Valid"/"Invalid"), holder      TAN      structure
+    //   GSTIN     state, PAN, holder, registration, check character, result ("Valid" or the faults)
+    //   Bank      bank, branches            Town     town, state, STD code(s)
+    //   State, District    its name, and its state or the bank's branches there
+    // Every slot is empty when the window is closed without a pick.
+    Q_INVOKABLE void FindAny(qel::StrArray* OutArr, const QString& Text);
+    static constexpr int kFindUpperBound = 9;
     Q_INVOKABLE void ImportResFlData(const QString& Tb, int Id, const QString& Typ);
     Q_INVOKABLE void SetProxyForWHR(QObject* WHR);
     Q_INVOKABLE bool GetProxyForWHR(QObject* OwnFrm);
@@ -106,6 +120,8 @@ private:
     // The five lookup operations share one sequence: recreate the result slots, create the
     // dialog, InitData, LoadData, show it modally, copy the slots into InArr.
     void runLookup(Lookup kind, bool needsDb, int upperBound, StrArray* InArr, const std::function<void(LookupWindow&)>& loadData);
+    // Copies the result slots 0..upperBound into the host's array.
+    void copySlots(int upperBound, StrArray* InArr) const;
 
     Session* m_session;
 };

@@ -5,7 +5,9 @@
 #include "core/msgservice.h"
 #include "core/scaling.h"
 #include "core/settings.h"
+#include "lookups/find/frmfind.h"
 #include "lookups/lookupwindow.h"
+#include "refdata/codes.h"
 #include "verify/pantandialog.h"
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace qel {
@@ -64,51 +67,10 @@ const MenuEntry& entryFor(Action a)
     return *std::find_if(std::begin(kMenu), std::end(kMenu), [a](const MenuEntry& e) { return e.action == a; });
 }
 
-bool isUpper(QChar c) { return c >= u'A' && c <= u'Z'; }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-
-// The three special values pass in any case; "" passes; otherwise a length of 10 is required.
-int specialOrLength(const QString& text, const char* prefix)
-{
-    if (text.size() != 0 && text.size() != 10)
-        return 0;
-    if (text.isEmpty())
-        return 1;
-    const QString up = text.toUpper(), p = QString::fromLatin1(prefix);
-    if (up == p + QStringLiteral("NOTAVBL") || up == p + QStringLiteral("INVALID") || up == p + QStringLiteral("APPLIED"))
-        return 1;
-    return -1;   // check position by position
-}
-
 } // namespace
 
-bool frmmain::IsValidPAN(const QString& t)
-{
-    if (const int r = specialOrLength(t, "PAN"); r >= 0)
-        return r == 1;
-    for (int i = 0; i < 5; ++i)
-        if (!isUpper(t[i]))
-            return false;
-    for (int i = 5; i < 9; ++i)
-        if (!isDigit(t[i]))
-            return false;
-    return isUpper(t[9]);
-}
-
-bool frmmain::IsValidTAN(const QString& t)
-{
-    if (const int r = specialOrLength(t, "TAN"); r >= 0)
-        return r == 1;
-    for (int i = 0; i < 3; ++i)
-        if (!isUpper(t[i]))
-            return false;
-    if (!isUpper(t[3]) && !isDigit(t[3]))
-        return false;
-    for (int i = 4; i < 9; ++i)
-        if (!isDigit(t[i]))
-            return false;
-    return isUpper(t[9]);
-}
+bool frmmain::IsValidPAN(const QString& t) { return Codes::isValidPan(t); }
+bool frmmain::IsValidTAN(const QString& t) { return Codes::isValidTan(t); }
 
 frmmain::frmmain(QWidget* parent) : QWidget(parent)
 {
@@ -126,6 +88,19 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent)
     lblchkup->installEventFilter(this);
     layoutFrames();
     m_designed = size();
+    // Find, beside the menu: a shortcut, so that the window's own controls stay as they are.
+    auto* find = new QShortcut(QKeySequence::Find, this, this, &frmmain::openFind, Qt::WidgetWithChildrenShortcut);
+    find->setObjectName(QStringLiteral("shortcutFind"));
+}
+
+void frmmain::openFind()
+{
+    if (!ClsObj)
+        return;
+    frmFind w(this);
+    w.InitData(ClsObj);
+    ClsObj->resetSlots(frmFind::kUpperBound);
+    w.exec();
 }
 
 void frmmain::buildMenu()

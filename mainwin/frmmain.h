@@ -66,6 +66,7 @@ private:
     void offerUpdate(const QString& date, const QString& link);
     void activated();
     void lblchkup_Click();
+    void openFind();
 
     QPointer<Session> ClsObj;
     QFrame* Frame1;

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <cstring>
 
@@ -83,8 +84,7 @@ QString description(const QString& type, int id)
 {
     const Source src = locate(type, id);
     if (src.overridden) {
-        const QFileInfo f(src.path);
-        return QStringLiteral("Data: %1, installed %2.").arg(f.fileName(), QLocale(QLocale::English).toString(f.lastModified().date(), QStringLiteral("d MMMM yyyy")));
+        return QStringLiteral("Data: %1, installed %2.").arg(QFileInfo(src.path).fileName(), asOf(type, id));
     }
     const QJsonObject& set = dataInfo(type);
     if (set.isEmpty() || recordCount(type, id) <= 0)
@@ -93,6 +93,18 @@ QString description(const QString& type, int id)
     if (const QString note = set.value(QStringLiteral("note")).toString(); !note.isEmpty())
         text += u' ' + note;
     return text;
+}
+
+QString asOf(const QString& type, int id)
+{
+    const Source src = locate(type, id);
+    if (src.overridden)
+        return QLocale(QLocale::English).toString(QFileInfo(src.path).lastModified().date(), QStringLiteral("d MMMM yyyy"));
+    static const QRegularExpression date(QStringLiteral("\\d{1,2} [A-Z][a-z]+ \\d{4}"));
+    const QString text = dataInfo(type).value(QStringLiteral("asOf")).toString();
+    if (const QRegularExpressionMatch m = date.match(text); m.hasMatch())
+        return m.captured();
+    return text.section(u';', 0, 0).section(QStringLiteral(" ("), 0, 0);   // "a date before October 2019"
 }
 
 QByteArray canonical(const QByteArray& raw)

@@ -28,6 +28,10 @@ void setOverrideDir(const QString& dir);   // empty: the default (QELREFDESK_DAT
 // What a dialog says of its data: "Data: <source>, as of <date>." and what the source lacks; for a
 // list the user installed, its file name and date instead. Empty for a data set without data.
 QString description(const QString& type, int id = 1);
+// The date a data set is as of: the first full date its source gives ("27 May 2026"), else what
+// it says of its date ("a date before October 2019"), or the date an installed list was
+// installed; empty when none is known.
+QString asOf(const QString& type, int id = 1);
 
 QByteArray canonical(const QByteArray& raw);
 int countRecords(const QByteArray& canonicalBytes);

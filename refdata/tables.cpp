@@ -14,14 +14,14 @@ constexpr const char* kAoColumns = " (City Varchar(255), Ward Varchar(255), Desc
 const TableDef MICR{"TmpMICR_Master",
                     " (Sr Int(11), City Varchar(100), CityCode Varchar(10), BankCode Varchar(10), BranchCode Varchar(10), "
                     "Bank Varchar(100), Branch Varchar(255))",
-                    "MICR", "City, Bank"};
+                    "MICR", "City, Bank", "CityCode, BankCode, BranchCode"};
 const TableDef IFSC{"TmpIFSC_Master",
                     " (BankNm Varchar(255), IFSCCode Varchar(50), BankBr Varchar(255), Centre Varchar(255), "
                     "District Varchar(255), StateN Varchar(255), BankAdd Varchar(255))",
-                    "IFSC", "StateN, District, Centre"};
+                    "IFSC", "StateN, District, Centre", "IFSCCode"};
 const TableDef BankBSR{"TmpBnkBSR_Master",
                        " (StateN Varchar(255), City Varchar(255), BankNm Varchar(255), BankBr Varchar(255), BSRCode Varchar(10))",
-                       "BANKBSR", "StateN, City, BankNm"};
+                       "BANKBSR", "StateN, City, BankNm", "BSRCode"};
 const TableDef BankNodal{"TmpBSR_Master",
                          " (Sr Int(11), BankNm Varchar(255), BankBSR Varchar(10), BankBr Varchar(255), NodalBSR Varchar(10), "
                          "NodalBr Varchar(255))",
@@ -29,10 +29,10 @@ const TableDef BankNodal{"TmpBSR_Master",
 const TableDef PANAO{"TmpPANAO_Master", kAoColumns, "PANAO", "City"};
 const TableDef TANAO{"TmpTANAO_Master", kAoColumns, "TANAO", "City"};
 const TableDef Dist{"TmpDist_Master", " (Sr Int(11), City1 Varchar(100), City2 Varchar(100), Distance Varchar(100))", "DIST", "City1, City2"};
-const TableDef ISD{"TmpISD_Master", " (Sr Int(11), Country Varchar(100), City Varchar(100), ISDCode Varchar(100))", "ISD", "Country, City"};
-const TableDef STD{"TmpSTD_Master", " (Sr Int(11), StateN Varchar(100), City Varchar(100), STDCode Varchar(100))", "STD", "StateN, City"};
+const TableDef ISD{"TmpISD_Master", " (Sr Int(11), Country Varchar(100), City Varchar(100), ISDCode Varchar(100))", "ISD", "Country, City", "ISDCode"};
+const TableDef STD{"TmpSTD_Master", " (Sr Int(11), StateN Varchar(100), City Varchar(100), STDCode Varchar(100))", "STD", "StateN, City", "STDCode"};
 const TableDef PIN{"TmpPIN_Master",
-                   " (Sr Int(11), StateN Varchar(100), City Varchar(100), Area Varchar(100), PinCode Varchar(10))", "PIN", "StateN, City, Area"};
+                   " (Sr Int(11), StateN Varchar(100), City Varchar(100), Area Varchar(100), PinCode Varchar(10))", "PIN", "StateN, City, Area", "PinCode"};
 const TableDef TINFC{"TmpTINFCs_Master",
                      " (StateN Varchar(255), City Varchar(255), TINFCCode Varchar(50), Facilitator Varchar(255), "
                      "ContName Varchar(255), ContAddr Varchar(255), PhNos Varchar(255), FaxNos Varchar(255), "

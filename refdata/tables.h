@@ -14,6 +14,8 @@ struct TableDef {
     const char* columns;
     const char* resource;
     const char* listIndex = nullptr;
+    // The columns that make the table's code, indexed so that a code is found without a scan.
+    const char* codeIndex = nullptr;
 };
 
 // One column of a table, as its column list declares it.

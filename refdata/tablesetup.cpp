@@ -163,7 +163,21 @@ QString createColumns(const TableDef& def)
     columns += QStringLiteral(", qel_row Int Unsigned Not Null Auto_Increment Invisible, Primary Key (qel_row)");
     if (def.listIndex)
         columns += QStringLiteral(", Index qel_lists (") + QString::fromLatin1(def.listIndex) + u')';
+    if (def.codeIndex)
+        columns += QStringLiteral(", Index qel_code (") + QString::fromLatin1(def.codeIndex) + u')';
     return u' ' + columns + u')';
+}
+
+void ensureCodeIndex(Session* cls, const QString& table, const TableDef& def)
+{
+    Connection* db = cls ? cls->Db() : nullptr;
+    if (!db || !def.codeIndex)
+        return;
+    Recordset rs;
+    if (!rs.open(Sql(QStringLiteral("Show Index From ") + table + QStringLiteral(" Where Key_name = 'qel_code'")), db) || !rs.eof())
+        return;
+    if (!db->Execute(QStringLiteral("Alter Table ") + table + QStringLiteral(" Add Index qel_code (") + QLatin1String(def.codeIndex) + u')'))
+        qCInfo(lcSetup, "%s: no index on its codes (%d)", qPrintable(table), db->lastError().number);
 }
 
 QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& def, int* rows)

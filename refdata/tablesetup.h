@@ -27,8 +27,13 @@ class Session;
 // rows, when given, receives the number of rows the table holds afterwards (-1 when unknown).
 QString setupReferenceTable(Session* cls, const QString& module, const char* procedure, const TableDef& table, int* rows = nullptr);
 
+// Adds the code index (TableDef::codeIndex) to a table made before tables had one; a table that
+// has it, or an account that may not alter it, is left as it is.
+void ensureCodeIndex(Session* cls, const QString& table, const TableDef& def);
+
 // The column list of "Create Table" for a reference table: its own columns, then the hidden key
-// and the index its lists are filled by (TableDef::listIndex).
+// and the indexes its lists are filled by (TableDef::listIndex) and its codes found by
+// (TableDef::codeIndex).
 QString createColumns(const TableDef& table);
 
 } // namespace qel
