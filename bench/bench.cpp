@@ -23,6 +23,7 @@
 //
 // Options: --rounds N (7 by default, after one warm-up round); --busy: another process keeps one
 // core busy throughout. QEL_BENCH_SAMPLES=1 prints every timing.
+#include "bench/findbench.h"
 #include "bench/measure.h"
 #include "component/clsmain.h"
 #include "core/msgservice.h"
@@ -81,32 +82,6 @@ QByteArray micrFixture(int n)
 
 double msSince(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
 
-// The bare fetch: the query through Connector/C, each row as it arrives, every byte read.
-quint64 bareFetch(Connection& db, const QByteArray& sql)
-{
-    MYSQL* m = db.handle();
-    if (mysql_real_query(m, sql.constData(), (unsigned long)sql.size()) != 0)
-        fail(QStringLiteral("%1: %2").arg(QString::fromUtf8(sql), QString::fromUtf8(mysql_error(m))));
-    MYSQL_RES* res = mysql_use_result(m);
-    if (!res)
-        fail(QString::fromUtf8(mysql_error(m)));
-    const unsigned fields = mysql_num_fields(res);
-    quint64 sum = 0, rows = 0;
-    while (MYSQL_ROW row = mysql_fetch_row(res)) {
-        const unsigned long* len = mysql_fetch_lengths(res);
-        for (unsigned i = 0; i < fields; ++i)
-            for (unsigned long j = 0; j < len[i]; ++j)
-                sum += uchar(row[i][j]);
-        ++rows;
-    }
-    if (mysql_errno(m) != 0)
-        fail(QString::fromUtf8(mysql_error(m)));
-    mysql_free_result(res);
-    if (rows == 0)
-        fail(QStringLiteral("no rows from: ") + QString::fromUtf8(sql));
-    return sum;
-}
-
 void exec(Connection& db, const Sql& sql, const QByteArray& charset = {})
 {
     if (!db.Execute(sql, charset))
@@ -119,18 +94,6 @@ int count(Connection& db, const QString& table)
     if (!rs.open(QStringLiteral("Select count(*) from ") + table, &db))
         fail(rs.lastError().description);
     return rs.value(0).toInt();
-}
-
-// Memory the process holds, in bytes: now (VmRSS) or at its peak (VmHWM) since the peak was reset.
-qint64 residentBytes(const char* which)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(which))
-            return line.mid(qstrlen(which)).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return -1;
 }
 
 void resetPeak()
@@ -236,6 +199,12 @@ void addSvt(Bench& b)
     const QByteArray sql = "Select * from " + b.svtDlg->tableName().toUtf8();
     Connection& db = b.db;
     b.lookups << Pair{"svt view", 1.5, 2.5, {}, [&b] { b.svtDlg->Command1_Click(); }, {}, [&db, sql] { bareFetch(db, sql); }, {}, {}};
+}
+
+void addFind(Bench& b)
+{
+    ResourceStore::setOverrideDir(QString());
+    addFindCodes(b.lookups, b.db, b.session);
 }
 
 void addImport(Bench& b)
@@ -385,7 +354,7 @@ int main(int argc, char** argv)
     LookupDialog::setYieldInterval(16);
 
     // Lookups first, over tables loaded once; then the loads, which empty and reload tables.
-    const std::pair<const char*, void (*)(Bench&)> parts[] = {{"fill", addFill}, {"open", addOpen}, {"svt", addSvt},
+    const std::pair<const char*, void (*)(Bench&)> parts[] = {{"fill", addFill}, {"open", addOpen}, {"svt", addSvt}, {"find", addFind},
                                                               {"import", addImport}, {"local", addLocal}};
     for (const auto& [name, add] : parts)
         if (wanted(name))
@@ -399,6 +368,8 @@ int main(int argc, char** argv)
     bool met = true;
     for (const Pair& p : b.lookups + b.loads)
         met = report(p) && met;
+    if (wanted("find"))
+        met = reportNames(b.session) && met;
     if (wanted("big"))
         met = runBig(b, rounds) && met;
     other.reset();

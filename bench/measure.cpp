@@ -1,4 +1,7 @@
 #include "bench/measure.h"
+#include "db/connection.h"
+#include <QFile>
+#include <mysql.h>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <csignal>
@@ -102,6 +105,44 @@ void fail(const QString& what)
 {
     fprintf(stderr, "bench: %s\n", qPrintable(what));
     exit(2);
+}
+
+// The bare fetch: the query through Connector/C, each row as it arrives, every byte read.
+quint64 bareFetch(Connection& db, const QByteArray& sql)
+{
+    MYSQL* m = db.handle();
+    if (mysql_real_query(m, sql.constData(), (unsigned long)sql.size()) != 0)
+        fail(QStringLiteral("%1: %2").arg(QString::fromUtf8(sql), QString::fromUtf8(mysql_error(m))));
+    MYSQL_RES* res = mysql_use_result(m);
+    if (!res)
+        fail(QString::fromUtf8(mysql_error(m)));
+    const unsigned fields = mysql_num_fields(res);
+    quint64 sum = 0, rows = 0;
+    while (MYSQL_ROW row = mysql_fetch_row(res)) {
+        const unsigned long* len = mysql_fetch_lengths(res);
+        for (unsigned i = 0; i < fields; ++i)
+            for (unsigned long j = 0; j < len[i]; ++j)
+                sum += uchar(row[i][j]);
+        ++rows;
+    }
+    if (mysql_errno(m) != 0)
+        fail(QString::fromUtf8(mysql_error(m)));
+    mysql_free_result(res);
+    if (rows == 0)
+        fail(QStringLiteral("no rows from: ") + QString::fromUtf8(sql));
+    return sum;
+}
+
+// Memory the process holds, in bytes: now (VmRSS) or at its peak (VmHWM) since the peak was reset.
+qint64 residentBytes(const char* which)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(which))
+            return line.mid(qstrlen(which)).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
 }
 
 } // namespace qel::bench

@@ -6,6 +6,10 @@
 #include <QString>
 #include <functional>
 
+namespace qel {
+class Connection;
+}
+
 namespace qel::bench {
 
 struct Figures {
@@ -48,6 +52,10 @@ private:
 };
 
 [[noreturn]] void fail(const QString& what);
+// The bare fetch: the query through Connector/C, each row as it arrives, every byte read.
+quint64 bareFetch(Connection& db, const QByteArray& sql);
+// Memory the process holds, in bytes: now ("VmRSS:") or at its peak ("VmHWM:").
+qint64 residentBytes(const char* which);
 double threadCpuMs();
 
 } // namespace qel::bench

@@ -1,4 +1,5 @@
 #include "refdata/codes.h"
+#include <QHash>
 #include <QRegularExpression>
 #include <cstring>
 
@@ -8,9 +9,15 @@ namespace {
 bool isUpper(QChar c) { return c >= u'A' && c <= u'Z'; }
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
+// Each pattern is compiled once (they are the literals below; as each key is typed, the text is
+// read anew).
 bool matches(const char* pattern, const QString& text)
 {
-    return QRegularExpression(QRegularExpression::anchoredPattern(QLatin1String(pattern))).match(text).hasMatch();
+    static QHash<const char*, QRegularExpression> compiled;
+    auto it = compiled.constFind(pattern);
+    if (it == compiled.cend())
+        it = compiled.insert(pattern, QRegularExpression(QRegularExpression::anchoredPattern(QLatin1String(pattern))));
+    return it->match(text).hasMatch();
 }
 
 // The three special values pass in any case; "" passes; otherwise a length of 10 is required.

@@ -1,4 +1,5 @@
 #include "component/clsmain.h"
+#include "lookups/find/frmfind.h"
 #include "lookups/frmmicr.h"
 #include <QLabel>
 #include <QScrollBar>
@@ -144,6 +145,19 @@ private slots:
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("Cancelled by User."));
         QVERIFY(saved);
         qputenv("QELREFDESK_SYSTEM_DIR", oldSys);
+    }
+
+    void findWindowWithShippedData()
+    {
+        const test::Scoped shipped(ResourceStore::setOverrideDir, QStringLiteral("/nonexistent"), resDir.path());
+        test::Messages answers;
+        frmFind w;
+        w.InitData(&cls.session());
+        w.show();
+        w.setText(QStringLiteral("hdfc andheri"));
+        test::pressKey(&w, Qt::Key_Down);
+        QApplication::processEvents();
+        QVERIFY(w.grab().save(outDir + QStringLiteral("/find-window.png")));
     }
 
     void mainWindow()

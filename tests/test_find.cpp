@@ -27,6 +27,7 @@ class TestFind : public QObject {
     std::unique_ptr<Connection> db;
     ClsMain cls;
     std::unique_ptr<frmFind> w;
+    Messages messages;   // none expected (cleanupTestCase)
 
     // Clears the box and types text into it, as the keyboard does; waits for the answers.
     QStringList type(const QString& text)
@@ -62,6 +63,7 @@ private slots:
     {
         ResourceStore::setOverrideDir(QString());
         QVERIFY(QFile(docs.filePath(QStringLiteral("host.log"))).size() <= 0);   // nothing failed on the way
+        QCOMPARE(messages.seen, QStringList());
     }
 
     void gstinChecks()
@@ -233,6 +235,23 @@ private slots:
         }
         QVERIFY(w->answers().isEmpty());
         QCOMPARE(said(), QStringLiteral("A name: banks, branches, towns, districts, post offices and countries."));
+    }
+
+    void indexFollowsAnInstalledList()
+    {
+        QVERIFY(Finder(&cls.session()).nameIndex());
+        const int builds = Finder::indexBuilds();
+        QVERIFY(Finder(&cls.session()).nameIndex());
+        QCOMPARE(Finder::indexBuilds(), builds);   // the same tables: the same index
+        QTemporaryDir dir;
+        writeResource(dir.path(), QStringLiteral("ISD"), record({"FIXTURELAND", "(country code)", "999"}, 1) + '\xA6');
+        {
+            const Scoped installed(ResourceStore::setOverrideDir, dir.path(), QStringLiteral("/nonexistent"));
+            QCOMPARE(Finder(&cls.session()).answer(QStringLiteral("fixturlands")).value(0).name, QStringLiteral("FIXTURELAND"));
+            QCOMPARE(Finder::indexBuilds(), builds + 1);
+        }
+        QVERIFY(Finder(&cls.session()).answer(QStringLiteral("fixtureland")).isEmpty());   // the shipped list again
+        QCOMPARE(Finder(&cls.session()).answer(QStringLiteral("Kenya")).value(0).code, QStringLiteral("+254"));
     }
 
     void nameQuality()

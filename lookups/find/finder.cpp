@@ -65,15 +65,23 @@ QString Finder::describe(const QString& text)
                                 : QStringLiteral("Could be: %1.").arg(captions.join(QStringLiteral(", or ")));
 }
 
-QString Finder::table(const TableDef& def, int* rows)
+QString Finder::table(const TableDef& def, bool recheck)
 {
     const QString key = QLatin1String(def.resource);
-    if (!m_tables.contains(key) || rows) {
-        m_tables.insert(key, setupReferenceTable(m_session, QString::fromLatin1(kModule), "FINDTEXT", def, rows));
-        if (def.codeIndex && !m_tables.value(key).isEmpty())
-            ensureCodeIndex(m_session, m_tables.value(key), def);
+    const bool first = !m_tables.contains(key);
+    if (first || recheck) {
+        TableInUse& t = m_tables[key];
+        t.name = setupReferenceTable(m_session, QString::fromLatin1(kModule), "FINDTEXT", def, &t.rows);
+        if (first && def.codeIndex && !t.name.isEmpty())
+            ensureCodeIndex(m_session, t.name, def);
     }
-    return m_tables.value(key);
+    return m_tables.value(key).name;
+}
+
+int Finder::rows(const TableDef& def)
+{
+    table(def);
+    return m_tables.value(QLatin1String(def.resource)).rows;
 }
 
 bool Finder::open(Recordset& rs, const Sql& sql)
@@ -180,7 +188,7 @@ QVector<FindAnswer> Finder::pin(const QString& code)
     QVector<FindAnswer> out;
     const QString t = table(Tables::PIN);
     Recordset rs;
-    if (t.isEmpty() || !open(rs, Sql(QStringLiteral("Select * from ") + t + QStringLiteral(" Where "))
+    if (t.isEmpty() || !open(rs, Sql(QStringLiteral("Select Area, City, StateN from ") + t + QStringLiteral(" Where "))
                                       + Sql::equals(QStringLiteral("PinCode"), code) + Sql(QStringLiteral(" Order by Area"))))
         return out;
     QString state;
@@ -189,9 +197,9 @@ QVector<FindAnswer> Finder::pin(const QString& code)
         FindAnswer a;
         a.kind = QStringLiteral("PIN");
         a.code = code;
-        a.name = rs.field(QStringLiteral("Area"));
-        state = rs.field(QStringLiteral("StateN"));
-        const QString district = rs.field(QStringLiteral("City"));
+        a.name = rs.value(0);
+        const QString district = rs.value(1);
+        state = rs.value(2);
         a.where = joinNonEmpty({district, state});
         a.card = {{QStringLiteral("Post office"), a.name}, {QStringLiteral("District"), district}, {QStringLiteral("State"), state},
                   {QStringLiteral("STD code"), QString()}};
@@ -201,6 +209,7 @@ QVector<FindAnswer> Finder::pin(const QString& code)
     if (out.isEmpty())
         return {notice(QStringLiteral("PIN"), code, QStringLiteral("not in the list of PIN codes (as of %1)")
                                                         .arg(ResourceStore::asOf(QStringLiteral("PIN"))))};
+    // The STD codes of all its places: a PIN's post offices share their exchanges.
     const QString std = stdCodesOf(state, places);
     for (FindAnswer& a : out)
         a.card[3].second = std;
@@ -275,9 +284,8 @@ QVector<FindAnswer> Finder::isd(const QString& code)
 
 QVector<FindAnswer> Finder::bsr(const QString& code)
 {
-    int rows = -1;
-    const QString t = table(Tables::BankBSR, &rows);
-    if (t.isEmpty() || rows <= 0)
+    const QString t = table(Tables::BankBSR);
+    if (t.isEmpty() || rows(Tables::BankBSR) <= 0)
         return {notice(QStringLiteral("BSR"), code, QStringLiteral("the list of BSR codes is not installed"))};
     Recordset rs;
     QVector<FindAnswer> out;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPair>
 #include <QPointer>
@@ -49,12 +50,16 @@ public:
     // The name index for the session's tables: built on first need, and again when a table has
     // been reloaded or a list installed since. nullptr when a table could not be set up.
     const NameIndex* nameIndex();
-    // How often an index has been built in this process (for tests).
+    // How often an index has been built in this process, and the index let go so that the next
+    // name is looked up in a new one (for tests and the benchmark).
     static int indexBuilds();
+    static void forgetIndex();
 
 private:
-    // The table in use for a data set, set up on first use ("" when it cannot be).
-    QString table(const TableDef& def, int* rows = nullptr);
+    // The table in use for a data set, set up on its first use here, and set up again (reloaded
+    // when its data changed) on recheck; "" when it cannot be set up.
+    QString table(const TableDef& def, bool recheck = false);
+    int rows(const TableDef& def);   // as its set-up found them
     bool open(Recordset& rs, const Sql& sql);
     QVector<FindAnswer> codeAnswers(const Codes::Reading& r);
     QVector<FindAnswer> ifsc(const QString& code);
@@ -68,10 +73,17 @@ private:
     QVector<FindAnswer> bsr(const QString& code);
     QVector<FindAnswer> names(const QString& text);
     QVector<FindAnswer> branches(const Sql& where, int limit);
+    // The STD codes of places of a state ("011, 0120"), in one indexed query.
     QString stdCodesOf(const QString& state, const QStringList& places);
 
     QPointer<Session> m_session;
-    QHash<QString, QString> m_tables;   // data set -> table in use
+    struct TableInUse {
+        QString name;
+        int rows = -1;
+    };
+    QHash<QString, TableInUse> m_tables;   // by data set
+    QString m_signature;                   // of the tables the name index was last found for
+    QElapsedTimer m_checked;               // since the name index's tables were last checked
 };
 
 // The answers that need no data: a PAN's or TAN's structure, a GSTIN's parts and check character.

@@ -13,6 +13,7 @@ namespace qel {
 namespace {
 constexpr int kNamesShown = 50;
 constexpr int kBranchesListed = 5000;
+constexpr qint64 kRecheckMs = 10000;
 
 // The index of the last tables it was built from, shared by every Find window of the process.
 struct IndexCache {
@@ -133,20 +134,31 @@ const char* kindName(NameIndex::Kind k)
 
 int Finder::indexBuilds() { return cache().builds; }
 
+void Finder::forgetIndex()
+{
+    cache().index.reset();
+    cache().signature.clear();
+}
+
 const NameIndex* Finder::nameIndex()
 {
+    IndexCache& c = cache();
+    // The tables are checked (and reloaded where their data changed) once in a while, not at
+    // every key.
+    if (c.index && c.signature == m_signature && m_checked.isValid() && m_checked.elapsed() < kRecheckMs)
+        return c.index.get();
+    m_checked.start();
     const TableDef* sources[] = {&Tables::IFSC, &Tables::STD, &Tables::PIN, &Tables::ISD};
-    QString signature = QString::number(quintptr(m_session ? m_session->Db() : nullptr));
+    m_signature = QString::number(quintptr(m_session ? m_session->Db() : nullptr));
     QStringList tables;
     for (const TableDef* def : sources) {
-        int rows = -1;
-        tables << table(*def, &rows);
+        tables << table(*def, true);
         if (tables.last().isEmpty())
             return nullptr;
-        signature += u'|' + tables.last() + u':' + QString::number(rows) + u':' + ResourceStore::description(QLatin1String(def->resource));
+        m_signature += u'|' + tables.last() + u':' + QString::number(rows(*def)) + u':'
+                       + ResourceStore::description(QLatin1String(def->resource));
     }
-    IndexCache& c = cache();
-    if (c.index && c.signature == signature)
+    if (c.index && c.signature == m_signature)
         return c.index.get();
     const BusyNotice notice(nullptr, QStringLiteral("Preparing the search by name: the names of the branches, towns, post offices and "
                                                     "countries are gathered once for this data."));
@@ -154,7 +166,7 @@ const NameIndex* Finder::nameIndex()
     if (!b.readBranches(tables[0]) || !b.readTowns(tables[1]) || !b.readPostOffices(tables[2]) || !b.readCountries(tables[3]))
         return nullptr;
     c.index = b.finish();
-    c.signature = signature;
+    c.signature = m_signature;
     ++c.builds;
     return c.index.get();
 }
