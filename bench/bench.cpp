@@ -26,6 +26,7 @@
 #include "bench/findbench.h"
 #include "bench/measure.h"
 #include "component/clsmain.h"
+#include "core/desktop.h"
 #include "core/msgservice.h"
 #include "core/session.h"
 #include "db/connection.h"
@@ -126,7 +127,14 @@ PrivateServer::Options serverOptions()
 }
 
 // What the parts share: the server, the host's session, the dialogs they keep open.
+// Answers every question Yes and keeps the busy notices off the screen.
+struct BenchDesktop : Desktop {
+    MessageService::Answer answer(QWidget*, const MessageService::Message&) override { return MessageService::Yes; }
+    bool showBusy(const QString&) override { return false; }
+};
+
 struct Bench {
+    BenchDesktop desktop;
     QTemporaryDir work, docs;   // FIXTURE resources, and the host's documents directory
     PrivateServer server{serverOptions()};
     Connection db;
@@ -349,9 +357,7 @@ int main(int argc, char** argv)
         fail(QStringLiteral("database: ") + err);
     b.cls.InitMe(b.docs.path(), &b.db, QStringLiteral("bench.log"), 1, 1, 1);
     b.session = &b.cls.session();
-    MessageService::setResponder([](const MessageService::Message&) { return MessageService::Yes; });
-    BusyNotice::setObserver([](const QString&) {});
-    LookupDialog::setYieldInterval(16);
+    b.session->setDesktop(&b.desktop);
 
     // Lookups first, over tables loaded once; then the loads, which empty and reload tables.
     const std::pair<const char*, void (*)(Bench&)> parts[] = {{"fill", addFill}, {"open", addOpen}, {"svt", addSvt}, {"find", addFind},

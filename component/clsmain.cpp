@@ -76,7 +76,7 @@ void ClsMain::runLookup(Lookup kind, bool needsDb, int upperBound, StrArray* InA
     if (needsDb && !m_session->Db())
         return;
     m_session->resetSlots(upperBound);
-    if (std::unique_ptr<LookupWindow> w = createLookup(kind)) {
+    if (std::unique_ptr<LookupWindow> w = createLookup(kind, m_session)) {
         w->InitData(m_session);
         loadData(*w);
         w->exec();

@@ -10,10 +10,13 @@ class QWidget;
 
 namespace qel {
 
+class Desktop;
+
 // What the host hands over in InitMe, and what every window of the component shares through it:
 // the database connection, the document folder and the log, the screen's scale factors, the
-// result slots of the running lookup, the verification's request and result, and the proxy
-// dialog's answer. The facade holds one; each window keeps it as ClsObj from its InitData.
+// result slots of the running lookup, the verification's request and result, the proxy
+// dialog's answer, and the desktop its windows ask. The facade holds one; each window keeps it
+// as ClsObj from its InitData.
 class Session : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +43,9 @@ public:
     void setPANTAN_Status(const QString& v) { m_PANTAN_Status = v; }
     bool AltProxySett() const { return m_AltProxySett; }
     void setAltProxySett(bool v) { m_AltProxySett = v; }
+    // The desktop its windows use (see Desktop); nullptr: the real one. Not owned.
+    Desktop* desktop() const { return m_desktop; }
+    void setDesktop(Desktop* d) { m_desktop = d; }
 
     // The log: the pending error (set by a failing statement's handler) and the line it writes to
     // DocPath/LogFlNm: date and time, number, description, source and Proc_Name, tab-separated.
@@ -63,6 +69,7 @@ private:
     float m_ScreenRatX = 0, m_ScreenRatY = 0, m_ScreenRatFS = 0;
     QPointer<QObject> m_MdiObj;
     bool m_AltProxySett = false;
+    Desktop* m_desktop = nullptr;
     DbError m_err;
     QVector<QString> m_outArr;   // empty until the first lookup creates it
 };

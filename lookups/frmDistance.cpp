@@ -46,13 +46,13 @@ public:
     {
         for (QComboBox* c : m_lists)
             if (c->currentText().isEmpty()) {
-                MessageService::inform(this, QStringLiteral("Please select a City."));
+                MessageService::inform(ClsObj, this, QStringLiteral("Please select a City."));
                 c->setFocus();
                 c->showPopup();
                 return;
             }
         if (m_table.isEmpty()) {
-            MessageService::inform(this, QStringLiteral("No Record Found."));
+            MessageService::inform(ClsObj, this, QStringLiteral("No Record Found."));
             loadSrNo();   // a fill numbers and sizes the grid itself
         } else {
             fillGrid(Sql(QStringLiteral("Select * from ") + m_table + QStringLiteral(" Where "))
@@ -66,7 +66,7 @@ public:
                     c->setEditText(QString());
                 }
             } else {
-                MessageService::inform(this, QStringLiteral("No Record Found."));
+                MessageService::inform(ClsObj, this, QStringLiteral("No Record Found."));
             }
         }
         m_lists[0]->setFocus();

@@ -1,4 +1,5 @@
 #include "lookups/frminstalllist.h"
+#include "core/session.h"
 #include "core/msgservice.h"
 #include "core/named.h"
 #include "lookups/grid/flexgrid.h"
@@ -26,7 +27,8 @@ constexpr int kPreviewRows = 5;
 constexpr int kErrorsShown = 12;
 } // namespace
 
-frmInstallList::frmInstallList(const QString& type, const QString& caption, QWidget* parent) : QDialog(parent), m_type(type)
+frmInstallList::frmInstallList(Session* session, const QString& type, const QString& caption, QWidget* parent)
+    : QDialog(parent), m_session(session), m_type(type)
 {
     named(this, "frmInstallList");
     setWindowTitle(QStringLiteral("Install the %1 list").arg(caption));
@@ -41,6 +43,7 @@ frmInstallList::frmInstallList(const QString& type, const QString& caption, QWid
     lblFile->setTextFormat(Qt::PlainText);
     v->addWidget(lblFile);
     vsfPreview = named(new FlexGrid(this), "vsfPreview");
+    vsfPreview->setSession(session);
     const QStringList fields = CsvImport::fields(type);
     vsfPreview->setCols(int(fields.size()));
     for (int c = 0; c < fields.size(); ++c)
@@ -82,7 +85,7 @@ bool frmInstallList::loadFile(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        MessageService::inform(this, QStringLiteral("Could not read %1: %2").arg(path, f.errorString()));
+        MessageService::inform(m_session, this, QStringLiteral("Could not read %1: %2").arg(path, f.errorString()));
         return false;
     }
     m_csv = f.readAll();
@@ -127,7 +130,7 @@ bool frmInstallList::install()
         QStringList shown = r.errors.mid(0, kErrorsShown);
         if (r.errors.size() > kErrorsShown)
             shown << QStringLiteral("... and %1 more").arg(r.errors.size() - kErrorsShown);
-        MessageService::inform(this, QStringLiteral("The list was not installed, and nothing has changed: %1\n%2")
+        MessageService::inform(m_session, this, QStringLiteral("The list was not installed, and nothing has changed: %1\n%2")
                                          .arg(r.records == 0 ? QStringLiteral("the file holds no usable records.")
                                                              : QStringLiteral("these lines have errors."),
                                               shown.join(u'\n')));
@@ -135,7 +138,7 @@ bool frmInstallList::install()
     }
     QString error;
     if (!CsvImport::install(m_type, r.resource, &error)) {
-        MessageService::inform(this, QStringLiteral("The list could not be installed: %1").arg(error));
+        MessageService::inform(m_session, this, QStringLiteral("The list could not be installed: %1").arg(error));
         return false;
     }
     m_installed = r.records;

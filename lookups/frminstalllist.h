@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QPointer>
 #include <QMap>
 #include <QString>
 
@@ -7,6 +8,8 @@ class QLabel;
 class QPushButton;
 
 namespace qel {
+
+class Session;
 
 class FlexGrid;
 
@@ -17,7 +20,7 @@ class frmInstallList : public QDialog {
     Q_OBJECT
 public:
     // type: the data resource ("BANKBSR"); caption: the data set as the user knows it.
-    frmInstallList(const QString& type, const QString& caption, QWidget* parent = nullptr);
+    frmInstallList(Session* session, const QString& type, const QString& caption, QWidget* parent = nullptr);
 
     // Reads a CSV file, maps its columns to the fields by their headers and shows the first rows.
     bool loadFile(const QString& path);
@@ -28,6 +31,7 @@ public:
 private:
     void chooseFile();
 
+    QPointer<Session> m_session;
     QString m_type;
     QByteArray m_csv;
     QMap<QString, QString> m_mapping;   // field -> CSV column

@@ -83,7 +83,7 @@ public:
     {
         const QString w = Text1->text().trimmed().toUpper();
         if (w.isEmpty()) {
-            MessageService::inform(this, QStringLiteral("Please Enter Area/Jurisdiction to Search."));
+            MessageService::inform(ClsObj, this, QStringLiteral("Please Enter Area/Jurisdiction to Search."));
             Text1->setFocus();
             return;
         }
@@ -97,7 +97,7 @@ public:
                 }
             }
             if (start == 1) {
-                MessageService::inform(this, QStringLiteral("No Match Found."));
+                MessageService::inform(ClsObj, this, QStringLiteral("No Match Found."));
                 return;
             }
             start = 1;

@@ -1,4 +1,5 @@
 #include "lookups/lookupdialog.h"
+#include "core/desktop.h"
 #include "core/session.h"
 #include "core/errlog.h"
 #include "core/msgservice.h"
@@ -21,14 +22,6 @@
 
 namespace qel {
 
-namespace {
-
-int s_yieldMs = 16;
-
-} // namespace
-
-void LookupDialog::setYieldInterval(int ms) { s_yieldMs = ms; }
-
 LookupDialog::~LookupDialog()
 {
     // Hiding a dialog moves the focus out of its lists, which may select an item; nothing of
@@ -49,6 +42,7 @@ void LookupDialog::logFailure(const char* procedure, const DbError& e) const
 void LookupDialog::InitData(Session* session)
 {
     ClsObj = session;
+    vsf->setSession(session);
     if (ClsObj)
         ClsObj->Resize_For_Resolution(this, false);
     if (m_spec.setupInInitData) {
@@ -178,19 +172,19 @@ void LookupDialog::Command2_Click()
     if (!Combo4 || !Combo5 || !Text1)
         return;
     if (Combo4->currentIndex() < 0) {
-        MessageService::inform(this, QStringLiteral("Select Search by Option."));
+        MessageService::inform(ClsObj, this, QStringLiteral("Select Search by Option."));
         Combo4->setFocus();
         Combo4->showPopup();
         return;
     }
     if (Combo5->currentIndex() < 0) {
-        MessageService::inform(this, QStringLiteral("Select Criteria Option."));
+        MessageService::inform(ClsObj, this, QStringLiteral("Select Criteria Option."));
         Combo5->setFocus();
         Combo5->showPopup();
         return;
     }
     if (Text1->text().trimmed().isEmpty()) {
-        MessageService::inform(this, QStringLiteral("Enter Value to Search."));
+        MessageService::inform(ClsObj, this, QStringLiteral("Enter Value to Search."));
         Text1->setFocus();
         return;
     }
@@ -200,7 +194,7 @@ void LookupDialog::Command2_Click()
 void LookupDialog::LOADGRID()
 {
     const Sql filter = listFilter(int(m_lists.size()));
-    if (filter.isEmpty() && !MessageService::ask(this, QStringLiteral("Do you want to View all the Records?")))
+    if (filter.isEmpty() && !MessageService::ask(ClsObj, this, QStringLiteral("Do you want to View all the Records?")))
         return;
     for (int k = 0; k < m_lists.size(); ++k)
         if (m_spec.lists[k].hides >= 0)
@@ -299,6 +293,7 @@ int LookupDialog::readRows(int i)
 {
     QElapsedTimer sinceYield;
     sinceYield.start();
+    const int yieldMs = desktopOf(ClsObj).yieldIntervalMs();
     // The caption can only change while the window handles input.
     bool filling = isFilling();
     int gridRows = vsf->rows();
@@ -310,7 +305,7 @@ int LookupDialog::readRows(int i)
         // Letting the window handle input after every row would cost a repaint per row;
         // it is let in every few milliseconds instead (the clock read every 64 rows), which
         // keeps Stop and the rest responsive.
-        if ((s_yieldMs == 0 || i % 64 == 0) && sinceYield.elapsed() >= s_yieldMs) {
+        if ((yieldMs == 0 || i % 64 == 0) && sinceYield.elapsed() >= yieldMs) {
             pb->setMaximum(std::max(1, gridRows - 1));
             pb->setValue(i);
             QApplication::processEvents();
@@ -332,7 +327,7 @@ void LookupDialog::searchFailed(const char* procedure, const DbError& e)
     logFailure(procedure, e);
     // A connection that could not be restored is said, besides being logged.
     if (dberr::isLost(e.number))
-        MessageService::inform(this, e.description);
+        MessageService::inform(ClsObj, this, e.description);
 }
 
 void LookupDialog::loadSrNo()
@@ -345,7 +340,7 @@ void LookupDialog::cmdselect_Click()
 {
     const int r = vsf->row();
     if (r < 1) {
-        MessageService::inform(this, QStringLiteral("Please Select a Item."));
+        MessageService::inform(ClsObj, this, QStringLiteral("Please Select a Item."));
         return;
     }
     if (ClsObj)

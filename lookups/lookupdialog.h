@@ -111,8 +111,6 @@ public:
     const LookupSpec& spec() const { return m_spec; }
     bool isFilling() const;
 
-    // How often a fill lets the window process input (milliseconds; 0: after every row).
-    static void setYieldInterval(int ms);
 
 protected:
     // The host dialogs' LoadData: set up, fill the lists, preselect and search.

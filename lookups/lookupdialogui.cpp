@@ -236,7 +236,7 @@ void LookupDialog::noteIfNotInstalled(const TableDef& table)
 
 void LookupDialog::installList(const TableDef& table)
 {
-    frmInstallList w(QString::fromLatin1(table.resource), windowTitle(), this);
+    frmInstallList w(ClsObj, QString::fromLatin1(table.resource), windowTitle(), this);
     if (w.exec() != QDialog::Accepted)
         return;
     // The table is loaded anew from the installed list, and the lists show its values.
@@ -244,7 +244,7 @@ void LookupDialog::installList(const TableDef& table)
     if (!m_lists.isEmpty())
         LoadCombo(0);
     resetGrid();
-    MessageService::inform(this, QStringLiteral("%1 records installed.").arg(w.installedRecords()));
+    MessageService::inform(ClsObj, this, QStringLiteral("%1 records installed.").arg(w.installedRecords()));
 }
 
 } // namespace qel

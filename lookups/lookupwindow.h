@@ -1,7 +1,6 @@
 #pragma once
 #include <QDialog>
 #include <QPointer>
-#include <functional>
 #include <memory>
 #include "core/session.h"
 
@@ -34,12 +33,10 @@ private:
 };
 
 // The one table of the lookup windows: a new window of that kind, its controls made, not yet
-// given its session.
-std::unique_ptr<LookupWindow> createLookup(Lookup kind);
+// given its session (whose desktop may put another window in its place).
+std::unique_ptr<LookupWindow> createLookup(Lookup kind, const Session* session);
 // As the menu window opens one for browsing: made, InitData, and LoadData with empty strings
 // where the window has one (the PAN/TAN window with its flag).
 std::unique_ptr<LookupWindow> openForBrowsing(Lookup kind, Session* session, bool pan = true);
-// Stands in for the table (tests); an empty function restores it.
-void setLookupFactory(std::function<std::unique_ptr<LookupWindow>(Lookup)> factory);
 
 } // namespace qel

@@ -217,12 +217,12 @@ void frmmain::cmdokPT_Click()
     const QString kind = pan ? QStringLiteral("PAN") : QStringLiteral("TAN");
     const QString text = txtpantan->text();
     if (text.size() != 10) {
-        MessageService::inform(this, QStringLiteral("Please Specify Valid ") + kind + u'.');
+        MessageService::inform(ClsObj, this, QStringLiteral("Please Specify Valid ") + kind + u'.');
         txtpantan->setFocus();
         return;
     }
     if (!(pan ? IsValidPAN(text) : IsValidTAN(text))) {
-        MessageService::inform(this, QStringLiteral("Invalid ") + kind + u'.');
+        MessageService::inform(ClsObj, this, QStringLiteral("Invalid ") + kind + u'.');
         txtpantan->setFocus();
         return;
     }
@@ -234,7 +234,7 @@ void frmmain::cmdokPT_Click()
     QString result = getPanTanName(ClsObj, kind + u':' + text);
     if (result.isEmpty())
         result = QStringLiteral("Validation Failed !");
-    MessageService::inform(this, result);
+    MessageService::inform(ClsObj, this, result);
 }
 
 bool frmmain::eventFilter(QObject* watched, QEvent* event)

@@ -2,7 +2,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
-#include <functional>
 #include "core/session.h"
 
 class QCheckBox;
@@ -43,8 +42,6 @@ public:
     bool automaticCheckDue() const { return m_autoCheckDue; }
     void setAutomaticCheckDue(bool due) { m_autoCheckDue = due; }
     Q_INVOKABLE void DOWNLOAD(const QString& address, const QString& path);
-    // Opens an address with the desktop's default handler; tests replace it (empty restores it).
-    static void setUrlOpener(std::function<void(const QString&)> opener);
     Session* clsObj() const { return ClsObj; }
 
 protected:

@@ -1,4 +1,5 @@
 // The main window's update check.
+#include "core/desktop.h"
 #include "core/session.h"
 #include "core/files.h"
 #include "core/msgservice.h"
@@ -8,7 +9,6 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -18,13 +18,6 @@
 namespace qel {
 
 namespace {
-std::function<void(const QString&)>& urlOpener()
-{
-    static std::function<void(const QString&)> o;
-    return o;
-}
-
-
 // Fields as a sequential reader of such a file sees them, read a piece at a time: whatever the
 // file holds, no more than one record is kept.
 class FieldReader {
@@ -117,8 +110,6 @@ QStringList versionRecord(const QByteArray& file)
     return versionRecord(b);
 }
 
-void frmmain::setUrlOpener(std::function<void(const QString&)> opener) { urlOpener() = std::move(opener); }
-
 void frmmain::DOWNLOAD(const QString& address, const QString& path)
 {
     HttpRequest request;
@@ -160,17 +151,14 @@ void frmmain::offerUpdate(const QString& date, const QString& link)
 {
     const QString offer = QStringLiteral("New Update Available\r\n\r\nDate : ") + date + QStringLiteral("\r\nLink : ") + link
                           + QStringLiteral("\r\n\r\nDo you want to Download it Now ?");
-    if (!MessageService::ask(this, offer))
+    if (!MessageService::ask(ClsObj, this, offer))
         return;
-    MessageService::inform(this, QStringLiteral("Instructions for Updating the Software:\r\n\r\n"
+    MessageService::inform(ClsObj, this, QStringLiteral("Instructions for Updating the Software:\r\n\r\n"
                                                 "  1) Download and Save the Update File on your Computer.\r\n"
                                                 "  2) After Completion of Download, Run and Extract the Downloaded File.\r\n"
                                                 "  3) Make sure software is Close.\r\n"
                                                 "  4) Run \"UpdateVox.exe\" File from the Extracted Folder."));
-    if (urlOpener())
-        urlOpener()(link);
-    else
-        QDesktopServices::openUrl(QUrl::fromUserInput(link));
+    desktopOf(ClsObj).openUrl(link);
     QCoreApplication::processEvents();
 }
 
@@ -188,9 +176,9 @@ void frmmain::CHECKFORUPDATE()
         if (automatic)
             return;
         if (read)
-            MessageService::inform(this, QStringLiteral("No Update Available."));
+            MessageService::inform(ClsObj, this, QStringLiteral("No Update Available."));
         else
-            MessageService::inform(this, QStringLiteral("Either you are not connected to Internet or Could not connect to ") + Config::value(Config::SiteName));
+            MessageService::inform(ClsObj, this, QStringLiteral("Either you are not connected to Internet or Could not connect to ") + Config::value(Config::SiteName));
     };
 
     if (!removeFile(local))

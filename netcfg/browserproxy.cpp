@@ -5,12 +5,6 @@
 namespace qel::BrowserProxy {
 
 namespace {
-std::function<BrowserProxyValues()>& reader()
-{
-    static std::function<BrowserProxyValues()> r;
-    return r;
-}
-
 QString gsettings(const QString& schema, const QString& key)
 {
     QProcess p;
@@ -58,8 +52,11 @@ QString serverFromUrl(const QString& url)
     return s;
 }
 
-BrowserProxyValues read() { return reader() ? reader()() : fromDesktop(); }
-
-void setReader(std::function<BrowserProxyValues()> r) { reader() = std::move(r); }
+BrowserProxyValues read(const Session* session)
+{
+    if (const std::optional<BrowserProxyValues> given = desktopOf(session).browserProxy())
+        return *given;
+    return fromDesktop();
+}
 
 } // namespace qel::BrowserProxy

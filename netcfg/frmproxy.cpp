@@ -30,7 +30,7 @@ QString setting(const char* key, const char* def)
 void store(const char* key, const QString& v) { UserSettings::put(kApp, kSection, QString::fromLatin1(key), v); }
 } // namespace
 
-frmProxy::frmProxy(QWidget* parent) : QDialog(parent)
+frmProxy::frmProxy(Session* session, QWidget* parent) : QDialog(parent), ClsObj(session)
 {
     setObjectName(QStringLiteral("frmProxy"));
     setWindowTitle(QStringLiteral("Configure Proxy Settings"));
@@ -93,7 +93,7 @@ void frmProxy::optproxy_Click()
     if (m == 1) {
         txtserver->clear();
         txtport->clear();
-        const BrowserProxyValues b = BrowserProxy::read();
+        const BrowserProxyValues b = BrowserProxy::read(ClsObj);
         if (b.proxyEnable == u"1") {
             const int colon = b.proxyServer.indexOf(u':');
             if (colon < 0) {
@@ -132,12 +132,12 @@ void frmProxy::cmdok_Click()
     const int m = mode();
     if (m == 2) {
         if (txtserver->text().isEmpty()) {
-            MessageService::inform(this, QStringLiteral("Please Specify Proxy Server."));
+            MessageService::inform(ClsObj, this, QStringLiteral("Please Specify Proxy Server."));
             txtserver->setFocus();
             return;
         }
         if (txtport->text().isEmpty()) {
-            MessageService::inform(this, QStringLiteral("Please Specify Proxy Port."));
+            MessageService::inform(ClsObj, this, QStringLiteral("Please Specify Proxy Port."));
             txtport->setFocus();
             return;
         }
@@ -170,12 +170,12 @@ void frmProxy::runUtility(const QStringList& args)
                                           : !f.isFile() || !f.isExecutable() ? QStringLiteral("is not an executable file")
                                                                                : QStringLiteral("could not be started"));
     ErrHandler(ClsObj, objectName(), "CMDOK_CLICK").fail(53, why, QStringLiteral("QELRefDesk"));
-    MessageService::inform(this, why);
+    MessageService::inform(ClsObj, this, why);
 }
 
 void setProxyForRequest(Session* session, QObject* WHR)
 {
-    frmProxy w;
+    frmProxy w(session);
     w.InitData(session);
     w.SetProxyForWH(WHR);
 }
@@ -184,7 +184,7 @@ bool askForProxy(Session* session, QWidget* owner)
 {
     if (session)
         session->setAltProxySett(false);
-    frmProxy w(owner);
+    frmProxy w(session, owner);
     if (owner)
         w.setWindowFlags(w.windowFlags() | Qt::Dialog);
     w.InitData(session);

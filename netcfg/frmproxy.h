@@ -19,7 +19,8 @@ class HttpRequest;
 class frmProxy : public QDialog {
     Q_OBJECT
 public:
-    explicit frmProxy(QWidget* parent = nullptr);
+    // session: whose desktop gives the browser's proxy, which the window shows from the start.
+    explicit frmProxy(Session* session, QWidget* parent = nullptr);
 
     void InitData(Session* session);
     // Applies the loaded settings to a request object: the component's own, or a host's object

@@ -57,7 +57,7 @@ struct Setup {
     }
 };
 
-void tellOnce(const QString& table, const QString& resource, int expected, int kept, const ImportResult& r)
+void tellOnce(const Session* cls, const QString& table, const QString& resource, int expected, int kept, const ImportResult& r)
 {
     static QSet<QString> told;
     const QString key = resource + u'/' + QString::number(expected) + u'/' + table;
@@ -65,7 +65,7 @@ void tellOnce(const QString& table, const QString& resource, int expected, int k
         return;
     told.insert(key);
     const QString why = r.error.description.isEmpty() ? QStringLiteral("The table holds fewer rows than the data.") : r.error.description;
-    MessageService::inform(nullptr, kept > 0 ? QStringLiteral("The %1 data could not be loaded into the table %2; its lookups go on "
+    MessageService::inform(cls, nullptr, kept > 0 ? QStringLiteral("The %1 data could not be loaded into the table %2; its lookups go on "
                                                               "with the %3 rows it held before.\n\n%4")
                                                    .arg(resource, table)
                                                    .arg(kept)
@@ -150,7 +150,7 @@ int reload(const Setup& s, const QString& table, int expected)
         qCInfo(lcSetup, "%s: the load failed (%d), trying once more", qPrintable(table), r.error.number);
     }
     const int kept = s.count(table, false);
-    tellOnce(table, resource, expected, kept, r);
+    tellOnce(s.cls, table, resource, expected, kept, r);
     return kept;
 }
 
@@ -195,7 +195,7 @@ QString setupReferenceTable(Session* cls, const QString& module, const char* pro
         // One host at a time; a second one waits, and then finds the rows in place.
         const LoadLock lock(s.db, name, [&] { return s.current(name, expected, &count); });
         if (!lock.foundDone() && !s.current(name, expected, &count)) {
-            const BusyNotice notice(nullptr, QStringLiteral("Preparing the %1 data for its first use: it is loaded into the "
+            const BusyNotice notice(s.cls, nullptr, QStringLiteral("Preparing the %1 data for its first use: it is loaded into the "
                                                             "database once, which can take a few seconds.")
                                                  .arg(QString::fromLatin1(def.resource)));
             count = reload(s, name, expected);

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include "core/session.h"
 #include "lookups/lookupwindow.h"
+#include "tests/testdesktop.h"
 
 namespace qel::test {
 
@@ -27,14 +28,15 @@ public:
     }
     void LoadData(bool pan, const QString& b) override { calls << QStringLiteral("LoadData[%1|%2]").arg(pan).arg(b); }
 
-    // Every lookup window of the component is a fake from now on (until restore()).
-    static void useEverywhere()
+    // Every lookup window the desktop's session opens is a fake from now on.
+    static void useEverywhere(TestDesktop& desktop)
     {
         calls.clear();
         toWrite.clear();
-        setLookupFactory([](Lookup) { return std::make_unique<FakeDialog>(); });
+        desktop.windows = [](WindowFamily family, int) -> std::unique_ptr<QDialog> {
+            return family == WindowFamily::Lookup ? std::make_unique<FakeDialog>() : nullptr;
+        };
     }
-    static void restore() { setLookupFactory({}); }
 
 protected:
     void showEvent(QShowEvent* e) override

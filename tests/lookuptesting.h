@@ -5,29 +5,13 @@
 #include <QStringList>
 #include <QtTest>
 #include <QTimer>
-#include "core/msgservice.h"
+#include "tests/testdesktop.h"
 #include "lookups/grid/flexgrid.h"
 #include "lookups/lookupdialog.h"
 #include <QHash>
 #include <memory>
 
 namespace qel::test {
-
-// Answers the component's messages without a screen and remembers them.
-class Messages {
-public:
-    explicit Messages(bool answer = true)
-    {
-        MessageService::setResponder([this](const MessageService::Message& m) {
-            seen << m.text;
-            return m.kind == MessageService::Question ? (answerYes ? MessageService::Yes : MessageService::No) : MessageService::Ok;
-        });
-        answerYes = answer;
-    }
-    ~Messages() { MessageService::setResponder({}); }
-    QStringList seen;
-    bool answerYes = true;
-};
 
 template <typename T>
 T* child(QWidget* w, const char* name)
@@ -47,7 +31,7 @@ inline std::unique_ptr<LookupDialog> lookupDialog(const char* name)
         {"frmNodalBank", Lookup::NodalBank}, {"frmmicr", Lookup::Micr},   {"frmIFSC", Lookup::Ifsc},        {"frmtinfc", Lookup::TinFc}};
     if (!kinds.contains(name))
         qFatal("no dialog %s", name);
-    return std::unique_ptr<LookupDialog>(static_cast<LookupDialog*>(createLookup(kinds.value(name)).release()));
+    return std::unique_ptr<LookupDialog>(static_cast<LookupDialog*>(createLookup(kinds.value(name), nullptr).release()));
 }
 
 // A column of the grid, rows 1..

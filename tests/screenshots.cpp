@@ -40,7 +40,7 @@ private slots:
     void micrAndIfscWithShippedData()
     {
         ResourceStore::setOverrideDir(QStringLiteral("/nonexistent"));   // the data that ships
-        test::Messages answers;
+        test::Messages answers(cls.session());
         frmmicr d;
         d.InitData(&cls.session());
         d.LoadData(QStringLiteral(" "), QStringLiteral("MUMBAI "));
@@ -96,7 +96,7 @@ private slots:
                                   "FIXTURE PERSON", "FIXTURE BUILDING, A RATHER LONG FIXTURE STREET NAME, FIXTURE LOCALITY, FIXTURE CITY",
                                   "011 - 1234567, 011 - 7654321", "9876543210", "one@fixture.invalid, two@fixture.invalid"}) + '\xA6';
         test::writeResource(resDir.path(), QStringLiteral("TINFC"), data);
-        test::Messages m;
+        test::Messages m(cls.session());
         std::unique_ptr<LookupDialog> d = test::lookupDialog("frmtinfc");
         d->InitData(&cls.session());
         d->show();
@@ -132,7 +132,7 @@ private slots:
         const QByteArray oldSys = qgetenv("QELREFDESK_SYSTEM_DIR");
         qputenv("QELREFDESK_SYSTEM_DIR", sys.path().toUtf8());
         UserSettings::put(QStringLiteral("VoxWHR"), QStringLiteral("ProxySettings"), QStringLiteral("ProxyOpt"), QStringLiteral("0"));
-        test::Messages answers;
+        test::Messages answers(cls.session());
         test::ScriptedUser user;
         bool saved = false;
         user.when(test::verifierWaitsForCode,
@@ -150,7 +150,7 @@ private slots:
     void findWindowWithShippedData()
     {
         const test::Scoped shipped(ResourceStore::setOverrideDir, QStringLiteral("/nonexistent"), resDir.path());
-        test::Messages answers;
+        test::Messages answers(cls.session());
         frmFind w;
         w.InitData(&cls.session());
         w.show();

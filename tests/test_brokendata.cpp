@@ -78,7 +78,7 @@ private slots:
         writeResource(res.path(), QStringLiteral("PIN"), pin(1, "FIXTURE STATE", "FIXTURE CITY", "AREA"));
         setupReferenceTable(&cls.session(), QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
         writeResource(res.path(), QStringLiteral("PIN"), pin(1, "FIXTURE STATE", "FIXTURE CITY", "AREA") + pin(2, "FIXTURE STATE", "FIXTURE CITY", QByteArray(150, 'A')));
-        Messages seen;
+        Messages seen(cls.session());
         for (int i = 0; i < 2; ++i)   // two openings of the dialog
             setupReferenceTable(&cls.session(), QStringLiteral("frmpin"), "INITDATA", Tables::PIN);
         QCOMPARE(seen.seen.size(), 1);
@@ -116,7 +116,7 @@ private slots:
         auto db = freshDatabase(QStringLiteral("t_broken_nolocal"));
         ClsMain cls;
         cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
-        Messages seen;
+        Messages seen(cls.session());
         setupReferenceTable(&cls.session(), QStringLiteral("frmstd"), "INITDATA", Tables::STD);
         admin.Execute(QStringLiteral("Set Global local_infile = 1"));
         QCOMPARE(seen.seen.size(), 1);
@@ -175,7 +175,7 @@ private slots:
             else
                 QFile::rename(yes ? socket + QStringLiteral(".away") : socket, yes ? socket : socket + QStringLiteral(".away"));
         };
-        Messages seen;
+        Messages seen(cls.session());
         kill();
         choose(&d, "Combo1", QStringLiteral("FIXTURE CITY 1"));
         d.Command1_Click();
@@ -242,7 +242,7 @@ private slots:
         frmmicr d;
         auto db = openMicr(d, cls, QStringLiteral("t_broken_latin1"), QStringLiteral("latin1"));
         QFile::remove(docs.filePath(QStringLiteral("host.log")));
-        Messages seen;
+        Messages seen(cls.session());
         choose(&d, "Combo1", QString::fromUtf8("\u0926\u0938\u094d\u0924\u093e\u0935\u0947\u091c\u093c"));
         d.Command1_Click();
         QCOMPARE(seen.seen, QStringList());

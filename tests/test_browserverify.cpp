@@ -2,6 +2,7 @@
 #include "core/settings.h"
 #include "tests/epaysim.h"
 #include "tests/lookuptesting.h"
+#include "tests/testdesktop.h"
 #include "tests/testsupport.h"
 #include "tests/usersim.h"
 #include "verify/pantancommon.h"
@@ -72,6 +73,7 @@ class TestBrowserVerify : public QObject {
     QTemporaryDir sysdir;
     std::unique_ptr<EpaySim> sim;
     ClsMain cls;
+    test::TestDesktop desk{cls.session()};   // the windows' desktop, for every test
 
     void configure(const QString& extra = QString())
     {
@@ -101,12 +103,12 @@ private slots:
         browserPages(*sim);
         sim->holderName = QStringLiteral("FIXTURE HOLDER &amp;amp; CO");
         configure();
-        pantan::setToday({});
+        desk.date = {};
         UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("Y"));
     }
     void cleanupTestCase()
     {
-        pantan::setToday({});
+        desk.date = {};
         UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("N"));
     }
 
@@ -120,7 +122,7 @@ private slots:
     void panFillsTheFormAndReadsTheName()
     {
         needBrowser();
-        pantan::setToday([] { return QDate(2024, 3, 31); });
+        desk.date = [] { return QDate(2024, 3, 31); };
         QSize captcha;
         ScriptedUser user;
         user.when(verifierWaitsForCode, [&] {
@@ -146,7 +148,7 @@ private slots:
     void tanPicksTheFirstNatureOfPayment()
     {
         needBrowser();
-        pantan::setToday([] { return QDate(2024, 4, 1); });
+        desk.date = [] { return QDate(2024, 4, 1); };
         sim->holderName = QStringLiteral("Fixture Works");
         QCOMPARE(verifyTyping(QStringLiteral("TAN:DELC12345E")), QStringLiteral("Valid TAN in Name of 'Fixture Works'."));
         const auto sub = sim->requestsFor(QStringLiteral("SubmitTdsn")).value(0);
@@ -160,7 +162,7 @@ private slots:
     void wrongCodeStartsAgain()
     {
         needBrowser();
-        Messages msgs;
+        Messages& msgs = desk.fresh();
         // While the new captcha is fetched, the old picture is not shown and Ok cannot be pressed.
         qint64 first = 0;
         bool wrongTyped = false, stale = false, okWithoutPicture = false;

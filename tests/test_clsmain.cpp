@@ -12,12 +12,12 @@ class TestClsMain : public QObject {
 
 private slots:
     void initTestCase() { db = test::freshDatabase(QStringLiteral("t_clsmain")); }
-    void init() { FakeDialog::useEverywhere(); }
-    void cleanupTestCase() { FakeDialog::restore(); }
 
     void membersAreReachableByName()
     {
         ClsMain c;
+        test::TestDesktop desk(c.session());   // its lookup windows are fakes
+        FakeDialog::useEverywhere(desk);
         short v = 0;
         QVERIFY(QMetaObject::invokeMethod(&c, "MyDllVer", Q_RETURN_ARG(short, v)));
         QCOMPARE(v, short(1));
@@ -41,6 +41,8 @@ private slots:
     void initMeKeepsDbWhenNotAConnection()
     {
         ClsMain c;
+        test::TestDesktop desk(c.session());   // its lookup windows are fakes
+        FakeDialog::useEverywhere(desk);
         c.InitMe(QStringLiteral("/a"), db.get(), QStringLiteral("l"), 1, 1, 1);
         QObject notADb;
         c.setMdiObj(&notADb);
@@ -52,6 +54,8 @@ private slots:
     void lookupsThatNeedDbDoNothingBeforeInitMe()
     {
         ClsMain c;
+        test::TestDesktop desk(c.session());   // its lookup windows are fakes
+        FakeDialog::useEverywhere(desk);
         StrArray arr(0, 4);
         arr.set(0, QStringLiteral("kept"));
         c.GetMICR(&arr, QStringLiteral("BANK"), QStringLiteral("CITY"));
@@ -67,6 +71,8 @@ private slots:
     void argumentsArriveWithASpaceAppended()
     {
         ClsMain c;
+        test::TestDesktop desk(c.session());   // its lookup windows are fakes
+        FakeDialog::useEverywhere(desk);
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         StrArray arr(0, 4);
         c.GetMICR(&arr, QString(), QString());
@@ -93,6 +99,8 @@ private slots:
         QFETCH(int, upper);
         QFETCH(QStringList, expected);
         ClsMain c;
+        test::TestDesktop desk(c.session());   // its lookup windows are fakes
+        FakeDialog::useEverywhere(desk);
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         StrArray arr(lower, upper);
         for (int i = lower; i <= upper; ++i)
@@ -108,6 +116,8 @@ private slots:
     void eachCallStartsWithEmptySlots()
     {
         ClsMain c;
+        test::TestDesktop desk(c.session());   // its lookup windows are fakes
+        FakeDialog::useEverywhere(desk);
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         StrArray arr(0, 4);
         FakeDialog::toWrite = {{0, "first"}, {4, "first"}};
@@ -121,6 +131,8 @@ private slots:
     void oddHostArraysAreSilentlySkipped()
     {
         ClsMain c;
+        test::TestDesktop desk(c.session());   // its lookup windows are fakes
+        FakeDialog::useEverywhere(desk);
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         FakeDialog::toWrite = {{0, "IFSC0"}};
         StrArray missing;
@@ -141,8 +153,9 @@ private slots:
 
     void unknownDialogLeavesEmptyStrings()
     {
-        setLookupFactory([](Lookup) { return std::unique_ptr<LookupWindow>(); });
         ClsMain c;
+        test::TestDesktop desk(c.session());
+        desk.windows = [](WindowFamily, int) { return std::make_unique<QDialog>(); };   // no lookup window
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         StrArray arr(0, 4);
         arr.set(2, QStringLiteral("old"));

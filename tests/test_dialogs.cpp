@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(column(d.get(), 6), (QStringList{"FIXA0000001", "FIXB0000002", "FIXC0000004"}));   // any state
         QVERIFY(items(d.get(), "Combo2").isEmpty());
         // The advanced search takes the value as typed, spaces included.
-        test::Messages m;
+        test::Messages m(cls.session());
         advanced(d.get(), "Bank Branch", "Containing", QStringLiteral(" TWO"), "Combo5", "Combo6");
         QCOMPARE(column(d.get(), 6), QStringList{"FIXB0000002"});
         advanced(d.get(), "Bank Branch", "Start with", QStringLiteral(" BR"), "Combo5", "Combo6");
@@ -239,7 +239,7 @@ private slots:
 
     void tanFindWrapsAndHighlights()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open("frmpantanao");
         d->LoadData(false, QStringLiteral("FIXTURE CITY "));
         d->show();
@@ -297,7 +297,7 @@ private slots:
 
     void nodalFormatsCodesAndKeepsLoadOrder()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open("frmNodalBank");
         QCOMPARE(child<QLabel>(d.get(), "Label1")->text(), QStringLiteral("Bank BSR & Nodal Bank BSR Code Search"));
         QVERIFY(d->findChild<QPushButton*>(QStringLiteral("cmdselect"))->isHidden());
@@ -313,7 +313,7 @@ private slots:
 
     void pinAreaWithTwoCodesShowsTwice()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open("frmpin");
         test::choose(d.get(), "Combo1", QStringLiteral("STATE S"));
         test::choose(d.get(), "Combo2", QStringLiteral("CITY C"));
@@ -330,7 +330,7 @@ private slots:
 
     void distanceAccumulatesUntilCleared()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open("frmDistance");
         d->Command1_Click();
         QCOMPARE(m.seen, QStringList{"Please select a City."});
@@ -374,7 +374,7 @@ private slots:
         const QByteArray row = "FIXTURE STATE,FIXTURE CITY,FC001,FIXTURE FACILITATOR,A PERSON,1 ROAD,011-1,,a@x.in\n";
         QVERIFY(test::writeFile(files.filePath(QStringLiteral("bad.csv")), header + row + "\"unterminated,FIXTURE CITY\n"));
         QVERIFY(test::writeFile(files.filePath(QStringLiteral("good.csv")), header + row));
-        test::Messages m;
+        test::Messages m(cls.session());
         test::ScriptedUser user;
         const auto shown = [](const char* name) { return [name] { return test::shownWindow(QString::fromLatin1(name)) != nullptr; }; };
         const auto choose = [](const char*) { return [] { test::click(QStringLiteral("frmInstallList"), "cmdChoose"); }; };
@@ -432,7 +432,7 @@ private slots:
 
     void tinfcGridCapsAndWraps()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open("frmtinfc");
         child<QComboBox>(d.get(), "Combo1")->setEditText(QStringLiteral(" STATE S"));
         // The list fills trim: the city list fills even with the leading space.

@@ -69,8 +69,8 @@ private slots:
     {
         // A log that cannot be written costs the user nothing: no message, no folder made, and
         // the error is cleared for the next statement, as after a line that was written.
-        test::Messages seen;
         ClsMain c;
+        test::Messages seen(c.session());
         c.InitMe(QStringLiteral("/nonexistent/dir/for/sure"), nullptr, QStringLiteral("host.log"), 1, 1, 1);
         const ErrHandler eh(&c.session(), QStringLiteral("frmmicr"), "LOADGRID");
         for (int i = 0; i < 3; ++i)

@@ -27,7 +27,7 @@ class TestFind : public QObject {
     std::unique_ptr<Connection> db;
     ClsMain cls;
     std::unique_ptr<frmFind> w;
-    Messages messages;   // none expected (cleanupTestCase)
+    Messages messages{cls.session()};   // none expected (cleanupTestCase)
 
     // Clears the box and types text into it, as the keyboard does; waits for the answers.
     QStringList type(const QString& text)

@@ -165,7 +165,7 @@ class TestHostileServers : public QObject {
         }();
         ClsMain cls;
         cls.InitMe(docs.path(), nullptr, QStringLiteral("err.log"), 1, 1, 1);
-        Messages seen;
+        Messages seen(cls.session());
         frmmain w;
         w.InitData(&cls.session());
         w.setAutomaticCheckDue(false);
@@ -200,7 +200,7 @@ private slots:
                 }
         });
         const QString text = QStringLiteral("Valid PAN in Name of '<b>EVIL</b><img src=x onerror=alert(1)>'.");
-        MessageService::inform(nullptr, text);
+        MessageService::inform(nullptr, nullptr, text);   // the real desktop's box
         QCOMPARE(format, Qt::PlainText);
         QCOMPARE(shown, text);
     }

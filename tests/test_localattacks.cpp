@@ -182,7 +182,7 @@ private slots:
         }
         ClsMain cls;
         cls.InitMe(sys.path(), nullptr, QStringLiteral("err.log"), 1, 1, 1);
-        Messages answers(true);
+        Messages answers(cls.session(), true);
         ScriptedUser user;
         user.when([] { return verifierWaitsForCode(); }, [] { click(QStringLiteral("frmPANTAN_N"), "cmdcancel"); });
         QCOMPARE(cls.GetPanTanName(QStringLiteral("PAN:AAACA1234B")), QStringLiteral("Cancelled by User."));

@@ -65,7 +65,6 @@ private slots:
         test::writeResource(resDir.path(), QStringLiteral("MICR"), data);
         db = test::freshDatabase(QStringLiteral("t_lookup"));
         cls.InitMe(docDir.path(), db.get(), QStringLiteral("host.log"), 1, 1, 1);
-        LookupDialog::setYieldInterval(16);
     }
     void cleanupTestCase() { ResourceStore::setOverrideDir(QString()); }
 
@@ -116,7 +115,7 @@ private slots:
 
     void viewAllAsksFirst()
     {
-        test::Messages m(false);
+        test::Messages m(cls.session(), false);
         auto d = open(QString(), QStringLiteral("FIXTURE CITY B "));
         QCOMPARE(column(d.get(), 3).size(), 3);
         child<QComboBox>(d.get(), "Combo1")->setEditText(QStringLiteral("  "));
@@ -134,7 +133,7 @@ private slots:
 
     void advancedSearchChecksItsInputsInOrder()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open();
         d->Command2_Click();
         test::choose(d.get(), "Combo4", QStringLiteral("Branch"));
@@ -169,7 +168,7 @@ private slots:
         QFETCH(QString, criteria);
         QFETCH(QString, value);
         QFETCH(QStringList, branches);
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open(QString(), QStringLiteral("FIXTURE CITY A "));   // hides City first
         test::choose(d.get(), "Combo4", by);
         test::choose(d.get(), "Combo5", criteria);
@@ -227,7 +226,7 @@ private slots:
 
     void selectWritesTheSlotsAndHeaderRowRefuses()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open(QStringLiteral("FIXTURE BANK Y "), QStringLiteral("FIXTURE CITY B "));
         auto* g = child<FlexGrid>(d.get(), "vsf");
         g->setRow(0);
@@ -260,8 +259,8 @@ private slots:
 
     void stopKeepsTheRowsReadSoFar()
     {
-        test::Messages m;
-        LookupDialog::setYieldInterval(0);
+        test::Messages m(cls.session());
+        m.yieldMs = 0;
         auto d = open();
         auto* back = child<QPushButton>(d.get(), "cmdback");
         auto* pb = child<QProgressBar>(d.get(), "pb");
@@ -276,7 +275,6 @@ private slots:
         stopper.start(0);
         d->Command1_Click();   // view all
         stopper.stop();
-        LookupDialog::setYieldInterval(16);
         QCOMPARE(back->text(), QStringLiteral("&Back"));
         const QStringList sr = column(d.get(), 0);
         QVERIFY2(sr.size() >= 5 && sr.size() < 8, qPrintable(sr.join(u',')));
@@ -306,14 +304,13 @@ private slots:
     {
         // Rows another host added since the set-up, and a list filled while the rows stream in:
         // every row arrives, in order.
-        test::Messages m;
-        LookupDialog::setYieldInterval(0);
+        test::Messages m(cls.session());
+        m.yieldMs = 0;
         auto d = open();
         QVERIFY(db->Execute(QStringLiteral("Insert into TmpMICR_Master values (9, 'FIXTURE CITY A', '380', '002', '012', "
                                            "'FIXTURE BANK Z', 'BRANCH 3')")));
         QTimer::singleShot(0, d.get(), [&d] { d->LoadCombo(0); });
         d->Command1_Click();
-        LookupDialog::setYieldInterval(16);
         QVERIFY(db->Execute(QStringLiteral("Delete from TmpMICR_Master where Sr=9")));
         QCOMPARE(column(d.get(), 3), (QStringList{"BRANCH 1A", "BRANCH 10", "BRANCH 2", "BRANCH 3", "ABC ROAD", "XAB", "MAIN", "PCT 100%", "ABBEY"}));
         QCOMPARE(column(d.get(), 0).last(), QStringLiteral("9"));
@@ -322,7 +319,7 @@ private slots:
 
     void userSortRenumbers()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open(QString(), QStringLiteral("FIXTURE CITY B "));
         auto* g = child<FlexGrid>(d.get(), "vsf");
         const QStringList before = column(d.get(), 3);
@@ -336,7 +333,7 @@ private slots:
     void keyboardOnlyFromFirstKeyToPickedRow()
     {
         // Type to complete, Enter to move on, Enter on Go to search, Tab out of the grid, Enter to pick.
-        test::Messages m;
+        test::Messages m(cls.session());
         StrArray arr(0, 4);
         test::ScriptedUser user;
         const auto micrShown = [] { return test::shownWindow(QStringLiteral("frmmicr")) != nullptr; };
@@ -377,7 +374,7 @@ private slots:
 
     void rowsAreCountedCopiedAndExported()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open(QString(), QStringLiteral("FIXTURE CITY B "));   // the City column hidden
         QCOMPARE(child<QLabel>(d.get(), "lblRows")->text(), QStringLiteral("3 rows"));
         auto* g = child<FlexGrid>(d.get(), "vsf");
@@ -397,10 +394,10 @@ private slots:
         g->setTextMatrix(1, 3, QStringLiteral("=HYPERLINK(\"x\")"));
         QTemporaryDir out;
         QString proposed;
-        const test::Scoped chooser(GridExport::setSaveFileChooser, [&](QWidget*, const QString& p) {
+        m.chooser = [&](QWidget*, const QString& p) {
             proposed = p;
             return out.filePath(QStringLiteral("micr"));
-        });
+        };
         const auto menuAction = [g](const QString& text) {
             QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), g->mapToGlobal(QPoint(5, 5)));
             QTimer::singleShot(0, [text] {
@@ -430,7 +427,7 @@ private slots:
 
     void missingTableLogsAndShowsAnEmptyGrid()
     {
-        test::Messages m;
+        test::Messages m(cls.session());
         auto d = open();
         QVERIFY(db->Execute(QStringLiteral("Rename Table TmpMICR_Master to TmpMICR_Moved")));
         QFile::remove(docDir.filePath(QStringLiteral("host.log")));

@@ -110,13 +110,13 @@ private slots:
 
     void buttonOpensItsDialogWithItsArguments()
     {
-        test::FakeDialog::useEverywhere();
         ClsMain c;
+        test::TestDesktop desk(c.session());
+        test::FakeDialog::useEverywhere(desk);
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         frmmain w;
         w.InitData(&c.session());
         w.Command1_Click(5);
-        test::FakeDialog::restore();
         QCOMPARE(test::FakeDialog::calls, (QStringList{"InitData", "LoadData[0|]", "shown"}));
     }
 
@@ -128,7 +128,7 @@ private slots:
         auto fresh = test::freshDatabase(QStringLiteral("t_mainwin_menu"));
         ClsMain c;
         c.InitMe(docs.path(), fresh.get(), QStringLiteral("host.log"), 1, 1, 1);
-        test::Messages answers;
+        test::Messages answers(c.session());
         frmmain w;
         w.InitData(&c.session());
         QStringList opened;
@@ -150,10 +150,10 @@ private slots:
 
     void validateFlow()
     {
-        test::Messages m;
-        setVerifierFactory([](bool) { return std::make_unique<FakeVerifier>(); });
         UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QStringLiteral("N"));
         ClsMain c;
+        test::Messages m(c.session());
+        m.windows = [](WindowFamily, int) { return std::make_unique<FakeVerifier>(); };
         c.InitMe(QString(), db.get(), QString(), 1, 1, 1);
         frmmain w;
         w.InitData(&c.session());
@@ -185,15 +185,15 @@ private slots:
 
     void storedMethodChoosesTheVerifier()
     {
-        setVerifierFactory([](bool browser) { return std::make_unique<FakeVerifier>(browser ? QStringLiteral("browser") : QStringLiteral("http")); });
         ClsMain c;
+        test::TestDesktop desk(c.session());
+        desk.windows = [](WindowFamily, int browser) { return std::make_unique<FakeVerifier>(browser ? QStringLiteral("browser") : QStringLiteral("http")); };
         for (const auto& [ptv, way] : {std::pair{"N", "http"}, {"Y", "browser"}, {"X", "browser"}, {"", "browser"}}) {
             UserSettings::put(QStringLiteral("QELInfo"), QStringLiteral("Settings"), QStringLiteral("PTV"), QString::fromLatin1(ptv));
             QCOMPARE(c.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QString::fromLatin1(way));
         }
         QSettings(QStringLiteral("QELRefDesk"), QStringLiteral("QELInfo")).remove(QStringLiteral("Settings/PTV"));
         QCOMPARE(c.GetPanTanName(QStringLiteral("PAN:ABCDE1234F")), QStringLiteral("http"));   // none stored reads as "N"
-        setVerifierFactory({});
     }
 
     void hostMenuKeepsClearOfTheMenuWindowsKeys()

@@ -4,6 +4,7 @@
 #include "netcfg/frmproxy.h"
 #include "netcfg/httprequest.h"
 #include "tests/lookuptesting.h"
+#include "tests/testdesktop.h"
 #include "tests/testsupport.h"
 #include "tests/usersim.h"
 #include <QCheckBox>
@@ -29,6 +30,7 @@ class TestProxy : public QObject {
     Q_OBJECT
     QTemporaryDir sysdir;
     ClsMain cls;
+    test::TestDesktop desk{cls.session()};   // the windows' desktop, for every test
     BrowserProxyValues browser;
 
     // The request object after the stored settings were applied to it.
@@ -45,7 +47,7 @@ private slots:
     {
         qputenv("QELREFDESK_SYSTEM_DIR", sysdir.path().toUtf8());
         cls.InitMe(sysdir.path(), nullptr, QStringLiteral("err.log"), 1, 1, 1);
-        BrowserProxy::setReader([this] { return browser; });
+        desk.proxy = [this] { return browser; };
     }
     void init()
     {
@@ -53,12 +55,11 @@ private slots:
             QSettings(QStringLiteral("QELRefDesk"), kApp).remove(kSection + u'/' + QString::fromLatin1(k));
         browser = {};
     }
-    void cleanupTestCase() { BrowserProxy::setReader({}); }
 
     void defaultsApplyTheBrowsersProxy()
     {
         browser = {QStringLiteral("1"), QStringLiteral("proxy.fixture:3128")};
-        frmProxy d;
+        frmProxy d(&cls.session());
         QCOMPARE(d.mode(), 1);
         QVERIFY(!child<QCheckBox>(&d, "chkcmdline")->isChecked());
         QCOMPARE(child<QLineEdit>(&d, "txtserver")->text(), QStringLiteral("proxy.fixture"));
@@ -78,13 +79,13 @@ private slots:
         // Disabled: nothing is read.
         browser = {QStringLiteral("0"), QStringLiteral("proxy.fixture:80")};
         {
-            frmProxy d;
+            frmProxy d(&cls.session());
             QCOMPARE(child<QLineEdit>(&d, "txtserver")->text(), QString());
         }
         QCOMPARE(applied()->proxySetting(), int(HttpRequest::PreconfiguredProxy));
         // The per-protocol form is split at its first colon only.
         browser = {QStringLiteral("1"), QStringLiteral("http=a.fixture:80;https=b.fixture:443")};
-        frmProxy d;
+        frmProxy d(&cls.session());
         QCOMPARE(child<QLineEdit>(&d, "txtserver")->text(), QStringLiteral("http=a.fixture"));
         QCOMPARE(child<QLineEdit>(&d, "txtport")->text(), QStringLiteral("80;https=b.fixture:443"));
 
@@ -95,7 +96,7 @@ private slots:
 
     void manualModeNeedsServerAndPort()
     {
-        Messages msgs;
+        Messages& msgs = desk.fresh();
         ScriptedUser user;
         user.when([] { return shownWindow(QStringLiteral("frmProxy")) != nullptr; },
                   [] {
@@ -139,7 +140,7 @@ private slots:
         QCOMPARE(r->proxySetting(), int(HttpRequest::NamedProxy));
         QCOMPARE(r->namedProxy().hostName(), QStringLiteral("10.1.2.3"));
         // A new dialog opens with what was stored.
-        frmProxy d;
+        frmProxy d(&cls.session());
         QCOMPARE(d.mode(), 2);
         QCOMPARE(child<QLineEdit>(&d, "txtport")->text(), QStringLiteral("8080"));
     }
@@ -187,8 +188,8 @@ private slots:
         QCOMPARE(applied()->proxySetting(), int(HttpRequest::PreconfiguredProxy));
         // A missing utility is told, naming it, and logged.
         QFile::remove(script);
-        Messages told;
-        frmProxy w;
+        Messages& told = desk.fresh();
+        frmProxy w(&cls.session());
         w.InitData(&cls.session());
         w.runUtility({QStringLiteral("-d")});
         QCOMPARE(told.seen.size(), 1);

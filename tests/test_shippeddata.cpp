@@ -118,7 +118,7 @@ private slots:
 
     void dialogsFindWhatTheDataHolds()
     {
-        Messages answers;
+        Messages answers(cls.session());
         auto ifsc = dialog("frmIFSC");
         ifsc->LoadData(QString(), QString());
         choose(ifsc.get(), "Combo1", QStringLiteral("MAHARASHTRA"));
@@ -153,7 +153,7 @@ private slots:
     {
         // The Pune branches and the Mumbai MICR codes at each scale a host passes: the code
         // column ends inside the grid, however long the names before it.
-        Messages answers;
+        Messages answers(cls.session());
         for (const float scale : {1.0f, 1.25f, 1.5f}) {
             cls.InitMe(docs.path(), db.get(), QStringLiteral("host.log"), scale, scale, scale);
             auto ifsc = dialog("frmIFSC");

@@ -100,11 +100,11 @@ private slots:
     // next list's fill, and the advanced search value under each criterion.
     void everySearchInputOnEveryCharset()
     {
-        test::Messages answers;
         for (const char* cs : {"utf8mb4", "latin1", "gbk", "sjis"}) {
             auto conn = test::freshDatabase(QStringLiteral("t_sqltext_dialog"));
             setNames(*conn, QString::fromLatin1(cs));
             ClsMain cls;
+            test::Messages answers(cls.session());
             cls.InitMe(docDir.path(), conn.get(), QStringLiteral("host.log"), 1, 1, 1);
             frmmicr d;
             d.InitData(&cls.session());

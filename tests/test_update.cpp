@@ -3,6 +3,7 @@
 #include "mainwin/frmmain.h"
 #include "tests/epaysim.h"
 #include "tests/lookuptesting.h"
+#include "tests/testdesktop.h"
 #include "tests/testsupport.h"
 #include <QLabel>
 #include <QTemporaryDir>
@@ -15,7 +16,7 @@ class TestUpdate : public QObject {
     QTemporaryDir sysdir, docs;
     std::unique_ptr<EpaySim> site;
     ClsMain cls;
-    QStringList opened;
+    test::TestDesktop desk{cls.session()};   // the windows' desktop, for every test
     QString installed;
 
     void config(const QString& extra = QString(), const QString& address = QString())
@@ -39,7 +40,7 @@ class TestUpdate : public QObject {
     // One check of the given kind; the messages it showed.
     QStringList check(bool automatic, bool answerYes = true)
     {
-        Messages msgs(answerYes);
+        Messages& msgs = desk.fresh(answerYes);
         frmmain w;
         w.InitData(&cls.session());
         w.setAutomaticCheckDue(automatic);
@@ -59,16 +60,14 @@ private slots:
         qputenv("QELREFDESK_SYSTEM_DIR", sysdir.path().toUtf8());
         cls.InitMe(docs.path(), nullptr, QStringLiteral("err.log"), 1, 1, 1);
         installed = docs.path() + QStringLiteral("/FIXTURE-installed.so");
-        frmmain::setUrlOpener([this](const QString& u) { opened << u; });
     }
     void init()
     {
         site = std::make_unique<EpaySim>();
         config();
-        opened.clear();
+        desk.opened.clear();
         installedAt(QDateTime(QDate(2010, 4, 5), QTime(15, 0)));
     }
-    void cleanupTestCase() { frmmain::setUrlOpener({}); }
 
     void readmeListsEveryConfigurationKey()
     {
@@ -112,10 +111,10 @@ private slots:
                                          "Do you want to Download it Now ?"));
         QVERIFY(seen[1].startsWith(QStringLiteral("Instructions for Updating the Software:\r\n\r\n  1) Download")));
         QVERIFY(seen[1].endsWith(QStringLiteral("  4) Run \"UpdateVox.exe\" File from the Extracted Folder.")));
-        QCOMPARE(opened, QStringList{QStringLiteral("http://fixture.site/upd, 1.zip")});
+        QCOMPARE(desk.opened, QStringList{QStringLiteral("http://fixture.site/upd, 1.zip")});
         // Declined: nothing opened. The temporary file is gone either way.
         QCOMPARE(check(false, false).size(), 1);
-        QCOMPARE(opened.size(), 1);
+        QCOMPARE(desk.opened.size(), 1);
         QVERIFY(!QFile::exists(docs.path() + QStringLiteral("/QELVerInf.Txt")));
         const auto req = site->requestsFor(QStringLiteral("Updates/QELVerInf.Txt")).value(0);
         QCOMPARE(req.headers.value("user-agent"), QByteArray("QEL Check Updates"));
@@ -166,7 +165,7 @@ private slots:
         QCOMPARE(check(false).size(), 2);
         // The first activation of the window runs the automatic check once.
         config(QStringLiteral("[Settings]\nQELUPDCHK=1\n"));
-        Messages msgs(false);
+        Messages& msgs = desk.fresh(false);
         frmmain w;
         w.InitData(&cls.session());
         w.show();

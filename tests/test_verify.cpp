@@ -2,6 +2,7 @@
 #include "core/settings.h"
 #include "tests/epaysim.h"
 #include "tests/lookuptesting.h"
+#include "tests/testdesktop.h"
 #include "tests/testsupport.h"
 #include "tests/usersim.h"
 #include "verify/frmpantan_n.h"
@@ -20,6 +21,7 @@ class TestVerify : public QObject {
     QTemporaryDir sysdir;
     std::unique_ptr<EpaySim> sim;
     ClsMain cls;
+    test::TestDesktop desk{cls.session()};   // the windows' desktop, for every test
 
     void configure(const QString& base, int timeoutSeconds = 5)
     {
@@ -47,9 +49,8 @@ private slots:
         configure(sim->base());
         UserSettings::put(QStringLiteral("VoxWHR"), QStringLiteral("ProxySettings"), QStringLiteral("ProxyOpt"), QStringLiteral("0"));
         UserSettings::put(QStringLiteral("VoxWHR"), QStringLiteral("ProxySettings"), QStringLiteral("FlagCMDLINE"), QStringLiteral("0"));
-        pantan::setToday({});
+        desk.date = {};
     }
-    void cleanupTestCase() { pantan::setToday({}); }
 
     void textHelpers()
     {
@@ -92,7 +93,7 @@ private slots:
 
     void panRequestsAndValidName()
     {
-        pantan::setToday([] { return QDate(2024, 3, 31); });
+        desk.date = [] { return QDate(2024, 3, 31); };
         QCOMPARE(verifyTyping(QStringLiteral("PAN:AAACA1234B"), sim->captchaText), QStringLiteral("Valid PAN in Name of 'FIXTURE HOLDER & CO'."));
         const auto pop = sim->requestsFor(QStringLiteral("PopServlet"));
         QCOMPARE(pop.size(), 1);
@@ -112,7 +113,7 @@ private slots:
 
     void tanRequests()
     {
-        pantan::setToday([] { return QDate(2024, 4, 1); });
+        desk.date = [] { return QDate(2024, 4, 1); };
         // The confirmation echoes the identifier in lower case: still a match; the name keeps its case.
         sim->holderName = QStringLiteral("Fixture Works");
         auto confirm = sim->pages[QStringLiteral("SubmitTdsn")];
@@ -210,7 +211,7 @@ private slots:
 
     void wrongCodeReturnsToTheCaptcha()
     {
-        Messages msgs;
+        Messages& msgs = desk.fresh();
         ScriptedUser user;
         auto submit = sim->pages[QStringLiteral("SubmitTdsn")];
         sim->pages[QStringLiteral("SubmitTdsn")] = [submit](const EpaySim::Request& r) {
@@ -231,7 +232,7 @@ private slots:
 
     void emptyCodeAndRefresh()
     {
-        Messages msgs;
+        Messages& msgs = desk.fresh();
         ScriptedUser user;
         user.when([] { return verifierWaitsForCode(); }, [] { typeCode(QString()); })
             .when([] { return verifierWaitsForCode(); }, [] { click(QStringLiteral("frmPANTAN_N"), "cmdrefresh"); })
@@ -272,7 +273,7 @@ private slots:
 
     void cancelAtTheCaptchaAsks()
     {
-        Messages msgs(false);
+        Messages& msgs = desk.fresh(false);
         ScriptedUser user;
         user.when([] { return verifierWaitsForCode(); }, [] { click(QStringLiteral("frmPANTAN_N"), "cmdcancel"); })
             .when([&] { return msgs.seen.size() == 1; }, [&] { msgs.answerYes = true; click(QStringLiteral("frmPANTAN_N"), "cmdcancel"); });

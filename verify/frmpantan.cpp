@@ -1,3 +1,4 @@
+#include "core/desktop.h"
 #include "verify/frmpantan.h"
 #include "core/named.h"
 #include "core/session.h"
@@ -289,7 +290,7 @@ void frmPANTAN::DOCUMENTCOMPLETE2()
     showFrame(1);
     const QString X = kind(m_code);
     browser->execute(QString::fromLatin1(kFillScript),
-                     QJsonArray{m_code, m_id, majorHead(m_id), assessmentStartYear(today()), dummyEmail(), txtcode->text()});
+                     QJsonArray{m_code, m_id, majorHead(m_id), assessmentStartYear(desktopOf(ClsObj).today()), dummyEmail(), txtcode->text()});
     const QString submit = browser->findElement(QStringLiteral("form[name=\"tax%1\"] [name=\"submit\"]").arg(m_code));
     if (!submit.isEmpty())
         browser->click(submit);
@@ -300,7 +301,7 @@ void frmPANTAN::DOCUMENTCOMPLETE2()
     const Wait w = waitFor([&](const QJsonObject& p) { return judgeAnswer(p, answer, challan, &got); }, true);
     if (got.wrongCode) {
         busy(false);
-        MessageService::inform(this, QStringLiteral("Invalid Image Code."));
+        MessageService::inform(ClsObj, this, QStringLiteral("Invalid Image Code."));
         DOCUMENTCOMPLETE1();
         return;
     }

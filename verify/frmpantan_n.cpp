@@ -1,3 +1,4 @@
+#include "core/desktop.h"
 #include "verify/frmpantan_n.h"
 #include "core/named.h"
 #include "core/session.h"
@@ -251,7 +252,7 @@ void frmPANTAN_N::STEP2()
 
     const QString X = kind(m_code);
     const QString echo = QStringLiteral("<input type=\"hidden\" name=\"") + X + QStringLiteral("\" value=\"") + m_id + QStringLiteral("\">");
-    post(submission(txtcode->text(), today()), {kWrongCode, kPageError, kInvalidPan, echo.toLatin1(), kNameField});
+    post(submission(txtcode->text(), desktopOf(ClsObj).today()), {kWrongCode, kPageError, kInvalidPan, echo.toLatin1(), kNameField});
     if (!waitReply(QStringLiteral("Cancelled by User.")))
         return endRun();
 
@@ -259,7 +260,7 @@ void frmPANTAN_N::STEP2()
     if (reply.contains(QString::fromLatin1(kWrongCode), Qt::CaseInsensitive)) {
         busy(false);
         pause();
-        MessageService::inform(this, QStringLiteral("Invalid Image Code."));
+        MessageService::inform(ClsObj, this, QStringLiteral("Invalid Image Code."));
         ShowState(2);
         txtcode->setFocus();
         return;

@@ -1,20 +1,8 @@
 #include "verify/pantancommon.h"
 #include "core/settings.h"
 #include <QStringEncoder>
-#include <functional>
 
 namespace qel::pantan {
-
-namespace {
-std::function<QDate()>& clock()
-{
-    static std::function<QDate()> c;
-    return c;
-}
-} // namespace
-
-QDate today() { return clock() ? clock()() : QDate::currentDate(); }
-void setToday(std::function<QDate()> c) { clock() = std::move(c); }
 
 QString serviceCode(const QString& request)
 {

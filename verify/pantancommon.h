@@ -1,17 +1,12 @@
 #pragma once
 #include <QDate>
 #include <QString>
-#include <functional>
 
 namespace qel::pantan {
 
 // What both ways of verifying a PAN or TAN share: the request's prefix, the service's
 // addresses and fixed values, the pieces of the payment form that follow from the identifier
 // and the date, and the text helpers.
-
-// The system clock's date; tests set their own day (an empty function restores the clock).
-QDate today();
-void setToday(std::function<QDate()> clock);
 
 // "PAN:" -> "280", "TAN:" -> "281", anything else (also "pan:") -> empty.
 QString serviceCode(const QString& request);

@@ -78,7 +78,7 @@ void PanTanDialog::firstActivation()
 void PanTanDialog::cancel()
 {
     if (waitingForCode()) {
-        if (MessageService::ask(this, QStringLiteral("Do you really want to Cancel?"), MessageService::No)) {
+        if (MessageService::ask(ClsObj, this, QStringLiteral("Do you really want to Cancel?"), MessageService::No)) {
             setStatus(QStringLiteral("Cancelled by User."));
             done(0);
         }
@@ -95,7 +95,7 @@ bool PanTanDialog::haveCode(QLineEdit* box)
 {
     if (!box->text().isEmpty())
         return true;
-    MessageService::inform(this, QStringLiteral("Please Enter Code as shown in Image."));
+    MessageService::inform(ClsObj, this, QStringLiteral("Please Enter Code as shown in Image."));
     box->setFocus();
     return false;
 }

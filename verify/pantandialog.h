@@ -2,7 +2,6 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
-#include <functional>
 #include <memory>
 #include "core/session.h"
 
@@ -67,8 +66,5 @@ private:
 // HTTP requests; anything else: frmPANTAN, the browser), given the request ("PAN:" or "TAN:" and
 // the identifier) through the session's PANTAN_Status, shown modally; its one-line result.
 QString getPanTanName(Session* session, const QString& PANTAN);
-// Stands in for the two dialogs (tests): made by whether the browser method is chosen. An empty
-// function restores them.
-void setVerifierFactory(std::function<std::unique_ptr<PanTanDialog>(bool browser)> factory);
 
 } // namespace qel

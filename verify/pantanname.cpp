@@ -1,3 +1,4 @@
+#include "core/desktop.h"
 #include "core/session.h"
 #include "core/settings.h"
 #include "verify/frmpantan.h"
@@ -6,25 +7,21 @@
 
 namespace qel {
 
-namespace {
-std::function<std::unique_ptr<PanTanDialog>(bool)>& factory()
-{
-    static std::function<std::unique_ptr<PanTanDialog>(bool)> f;
-    return f;
-}
-} // namespace
-
-void setVerifierFactory(std::function<std::unique_ptr<PanTanDialog>(bool browser)> f) { factory() = std::move(f); }
-
 QString getPanTanName(Session* session, const QString& PANTAN)
 {
     if (!session)
         return QString();
     session->setPANTAN_Status(PANTAN);
     const bool browser = UserSettings::verificationMethod() != u"N";
-    std::unique_ptr<PanTanDialog> d = factory() ? factory()(browser)
-                                      : browser ? std::unique_ptr<PanTanDialog>(std::make_unique<frmPANTAN>())
-                                                : std::make_unique<frmPANTAN_N>();
+    // The session's desktop may put a dialog in its place (a test's).
+    std::unique_ptr<QDialog> standIn = desktopOf(session).window(WindowFamily::Verifier, browser ? 1 : 0);
+    std::unique_ptr<PanTanDialog> d(qobject_cast<PanTanDialog*>(standIn.get()));
+    if (d)
+        standIn.release();
+    else if (browser)
+        d = std::make_unique<frmPANTAN>();
+    else
+        d = std::make_unique<frmPANTAN_N>();
     d->InitData(session);
     d->exec();
     d.reset();

@@ -160,7 +160,7 @@ const NameIndex* Finder::nameIndex()
     }
     if (c.index && c.signature == m_signature)
         return c.index.get();
-    const BusyNotice notice(nullptr, QStringLiteral("Preparing the search by name: the names of the branches, towns, post offices and "
+    const BusyNotice notice(m_session, nullptr, QStringLiteral("Preparing the search by name: the names of the branches, towns, post offices and "
                                                     "countries are gathered once for this data."));
     IndexBuilder b(m_session->Db());
     if (!b.readBranches(tables[0]) || !b.readTowns(tables[1]) || !b.readPostOffices(tables[2]) || !b.readCountries(tables[3]))

@@ -93,6 +93,7 @@ void frmFind::build()
 void frmFind::InitData(Session* session)
 {
     ClsObj = session;
+    vsfFind->setSession(session);
     m_finder = std::make_unique<Finder>(session);
     lblKind->setText(Finder::describe(QString()));
 }

@@ -1,6 +1,8 @@
 #pragma once
+#include <QPointer>
 #include <QTableView>
 #include <QVector>
+#include "core/session.h"
 #include "lookups/grid/gridmodel.h"
 
 namespace qel {
@@ -67,6 +69,9 @@ public:
     QString codeText(int row) const;
     // The data set's name, the start of the file name an export proposes.
     void setExportName(const QString& name) { m_exportName = name; }
+    // The session of the window it is in: its desktop asks where to export.
+    Session* session() const { return m_session; }
+    void setSession(Session* s) { m_session = s; }
     // Forgets a header's sort, as a new fill does.
     void clearHeaderSort();
 
@@ -93,6 +98,7 @@ private:
     int m_colWidthMax = 0, m_colWidthMin = 0, m_rowHeightMax = 0, m_rowHeightMin = 0;
     QVector<int> m_codeColumns;
     QString m_exportName;
+    QPointer<Session> m_session;
     int m_sortedBy = -1;
     bool m_descending = false;
 };

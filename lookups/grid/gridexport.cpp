@@ -1,9 +1,9 @@
 #include "lookups/grid/gridexport.h"
+#include "core/desktop.h"
 #include "core/msgservice.h"
 #include "lookups/grid/flexgrid.h"
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMap>
@@ -28,14 +28,7 @@ QString exportCell(QString v, QChar separator)
     return v;
 }
 
-GridExport::Chooser& saveFileChooser()
-{
-    static GridExport::Chooser c;
-    return c;
-}
 } // namespace
-
-void GridExport::setSaveFileChooser(Chooser chooser) { saveFileChooser() = std::move(chooser); }
 
 QString GridExport::selectedCells(const FlexGrid& grid)
 {
@@ -89,16 +82,14 @@ bool GridExport::writeCsv(const FlexGrid& grid, const QString& path, QString* er
 void GridExport::exportAsked(FlexGrid& grid, const QString& proposedName)
 {
     const QString proposed = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(proposedName);
-    QString path = saveFileChooser() ? saveFileChooser()(&grid, proposed)
-                                     : QFileDialog::getSaveFileName(&grid, QStringLiteral("Export to CSV"), proposed,
-                                                                    QStringLiteral("CSV files (*.csv)"));
+    QString path = desktopOf(grid.session()).chooseSaveFile(&grid, proposed);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".csv");
     QString error;
     if (!writeCsv(grid, path, &error))
-        MessageService::inform(&grid, QStringLiteral("Could not write %1: %2").arg(path, error));
+        MessageService::inform(grid.session(), &grid, QStringLiteral("Could not write %1: %2").arg(path, error));
 }
 
 } // namespace qel

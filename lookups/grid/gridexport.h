@@ -1,7 +1,6 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
-#include <functional>
 
 class QWidget;
 
@@ -21,12 +20,9 @@ public:
     // CSV with a byte-order mark (so that spreadsheets read the text right).
     static QByteArray csv(const FlexGrid& grid);
     static bool writeCsv(const FlexGrid& grid, const QString& path, QString* error);
-    // Asks where to export, proposing proposedName in the user's documents folder, and writes
-    // there (".csv" added when the name has no extension).
+    // Asks where to export (the grid's session's desktop asks), proposing proposedName in the
+    // user's documents folder, and writes there (".csv" added when the name has no extension).
     static void exportAsked(FlexGrid& grid, const QString& proposedName);
-    // Answers the question instead of the file dialog (tests); an empty function restores it.
-    using Chooser = std::function<QString(QWidget* parent, const QString& proposedPath)>;
-    static void setSaveFileChooser(Chooser chooser);
 };
 
 } // namespace qel
