@@ -238,48 +238,46 @@ QString Finder::stdCodesOf(const QString& state, const QStringList& places)
     return codes.join(QStringLiteral(", "));
 }
 
-QVector<FindAnswer> Finder::stdCode(const QString& code)
+QVector<FindAnswer> Finder::placeRows(const Sql& sql, const QString& kind, const QString& code, const QString& nameCaption,
+                                      const QString& whereCaption)
 {
     QVector<FindAnswer> out;
-    const QString t = table(Tables::STD);
     Recordset rs;
-    if (t.isEmpty() || !open(rs, Sql(QStringLiteral("Select * from ") + t + QStringLiteral(" Where "))
-                                      + Sql::equals(QStringLiteral("STDCode"), code) + Sql(QStringLiteral(" Order by City"))))
+    if (!open(rs, sql))
         return out;
     for (; !rs.eof(); rs.moveNext()) {
         FindAnswer a;
-        a.kind = QStringLiteral("STD");
-        a.code = u'0' + code;
-        a.name = rs.field(QStringLiteral("City"));
-        a.where = rs.field(QStringLiteral("StateN"));
-        a.card = {{QStringLiteral("Place"), a.name}, {QStringLiteral("State"), a.where}};
+        a.kind = kind;
+        a.code = code;
+        a.name = rs.value(0);
+        a.where = rs.value(1);
+        a.card = {{nameCaption, a.name}, {whereCaption, a.where}};
         out.append(a);
     }
     return out;
 }
 
+QVector<FindAnswer> Finder::stdCode(const QString& code)
+{
+    const QString t = table(Tables::STD);
+    if (t.isEmpty())
+        return {};
+    return placeRows(Sql(QStringLiteral("Select City, StateN from ") + t + QStringLiteral(" Where ")) + Sql::equals(QStringLiteral("STDCode"), code)
+                         + Sql(QStringLiteral(" Order by City")),
+                     QStringLiteral("STD"), u'0' + code, QStringLiteral("Place"), QStringLiteral("State"));
+}
+
 QVector<FindAnswer> Finder::isd(const QString& code)
 {
-    QVector<FindAnswer> out;
     const QString t = table(Tables::ISD);
-    Recordset rs;
+    if (t.isEmpty())
+        return {};
     // A code several countries share (+44, +1): the country with the most places first.
     const Sql sql = Sql(QStringLiteral("Select c.Country, c.City, (Select count(*) from ") + t
                         + QStringLiteral(" p Where p.Country = c.Country) Places from ") + t + QStringLiteral(" c Where "))
                     + Sql::equals(QStringLiteral("c.ISDCode"), code)
                     + Sql(QStringLiteral(" Order by c.City <> '(country code)', Places desc, c.Country, c.City"));
-    if (t.isEmpty() || !open(rs, sql))
-        return out;
-    for (; !rs.eof(); rs.moveNext()) {
-        FindAnswer a;
-        a.kind = QStringLiteral("ISD");
-        a.code = u'+' + code;
-        a.name = rs.field(QStringLiteral("Country"));
-        a.where = rs.field(QStringLiteral("City"));
-        a.card = {{QStringLiteral("Country"), a.name}, {QStringLiteral("Place"), a.where}};
-        out.append(a);
-    }
-    return out;
+    return placeRows(sql, QStringLiteral("ISD"), u'+' + code, QStringLiteral("Country"), QStringLiteral("Place"));
 }
 
 QVector<FindAnswer> Finder::bsr(const QString& code)

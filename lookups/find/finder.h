@@ -70,6 +70,9 @@ private:
     QVector<FindAnswer> pin(const QString& code);
     QVector<FindAnswer> stdCode(const QString& code);
     QVector<FindAnswer> isd(const QString& code);
+    // Rows of a name and what places it, as answers of one kind and code, with the two on the card.
+    QVector<FindAnswer> placeRows(const Sql& sql, const QString& kind, const QString& code, const QString& nameCaption,
+                                  const QString& whereCaption);
     QVector<FindAnswer> bsr(const QString& code);
     QVector<FindAnswer> names(const QString& text);
     QVector<FindAnswer> branches(const Sql& where, int limit);
