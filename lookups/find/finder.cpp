@@ -46,6 +46,13 @@ FindAnswer notice(const QString& kind, const QString& code, const QString& text)
     a.name = text;
     return a;
 }
+
+// A well-formed code that the list does not hold, and what date the list is as of.
+FindAnswer notListed(const QString& kind, const QString& code, const QString& list, const char* resource)
+{
+    const QString asOf = ResourceStore::asOf(QLatin1String(resource));
+    return notice(kind, code, QStringLiteral("not in the list of %1").arg(list) + (asOf.isEmpty() ? QString() : QStringLiteral(" (as of %1)").arg(asOf)));
+}
 } // namespace
 
 Finder::Finder(Session* session) : m_session(session) {}
@@ -134,8 +141,7 @@ QVector<FindAnswer> Finder::ifsc(const QString& code)
 {
     QVector<FindAnswer> out = branches(Sql::equals(QStringLiteral("IFSCCode"), code), 1);
     if (out.isEmpty() && !table(Tables::IFSC).isEmpty())
-        out.append(notice(QStringLiteral("IFSC"), code, QStringLiteral("not in the list of codes in use (as of %1)")
-                                                               .arg(ResourceStore::asOf(QStringLiteral("IFSC")))));
+        out.append(notListed(QStringLiteral("IFSC"), code, QStringLiteral("codes in use"), "IFSC"));
     return out;
 }
 
@@ -170,8 +176,7 @@ QVector<FindAnswer> Finder::micr(const QString& code)
     QVector<FindAnswer> out = micrRows(code, 1);
     if (out.isEmpty()) {
         if (!table(Tables::MICR).isEmpty())
-            out.append(notice(QStringLiteral("MICR"), code, QStringLiteral("not in the list of MICR codes (as of %1)")
-                                                                   .arg(ResourceStore::asOf(QStringLiteral("MICR")))));
+            out.append(notListed(QStringLiteral("MICR"), code, QStringLiteral("MICR codes"), "MICR"));
         return out;
     }
     // The branches that carry it (the bank's branches of that name), listed on Enter: finding
@@ -207,8 +212,7 @@ QVector<FindAnswer> Finder::pin(const QString& code)
         out.append(a);
     }
     if (out.isEmpty())
-        return {notice(QStringLiteral("PIN"), code, QStringLiteral("not in the list of PIN codes (as of %1)")
-                                                        .arg(ResourceStore::asOf(QStringLiteral("PIN"))))};
+        return {notListed(QStringLiteral("PIN"), code, QStringLiteral("PIN codes"), "PIN")};
     // The STD codes of all its places: a PIN's post offices share their exchanges.
     const QString std = stdCodesOf(state, places);
     for (FindAnswer& a : out)

@@ -5,7 +5,7 @@
 #include "lookups/find/finder.h"
 #include "lookups/find/nameindex.h"
 #include "refdata/resourcestore.h"
-#include <QHash>
+#include <QMap>
 #include <QLocale>
 
 namespace qel {
@@ -68,8 +68,9 @@ private:
     }
     Connection* m_db;
     std::unique_ptr<NameIndex> m_index = std::make_unique<NameIndex>();
-    QHash<QString, int> m_banks;
-    QHash<QString, Place> m_towns, m_districts;
+    // Ordered, so that the index (and the order of equally good answers) is the same every time.
+    QMap<QString, int> m_banks;
+    QMap<QString, Place> m_towns, m_districts;
 };
 
 bool IndexBuilder::readBranches(const QString& t)
