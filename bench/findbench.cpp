@@ -68,26 +68,35 @@ void addFindCodes(QList<Pair>& pairs, Connection& db, Session* session)
     const struct {
         const char* name;
         const char* codes;
-        const char* bare;
+        const char* bare;               // statements separated by "; ", each returning rows
+        const char* bareMayBeEmpty = nullptr;   // one that mostly returns none
     } kinds[] = {
         {"find ifsc", "Select IFSCCode from TmpIFSC_Master Where qel_row % 4000 = 1", "Select * from TmpIFSC_Master Where IFSCCode = '%1'"},
         {"find micr", "Select concat(CityCode, BankCode, BranchCode) from TmpMICR_Master Where qel_row % 4000 = 1",
          "Select * from TmpMICR_Master Where CityCode = '%1' And BankCode = '%2' And BranchCode = '%3'"},
-        // A PIN's answer is two look-ups: its post offices, and the STD codes of their places.
+        // A PIN's answer is three look-ups: its post offices, the STD codes of their places, and
+        // the MICR codes its six digits may be the start of (mostly none).
         {"find pin", "Select PinCode from TmpPIN_Master Where qel_row % 4000 = 1",
          "Select * from TmpPIN_Master Where PinCode = '%1'; Select p.StateN, s.STDCode from TmpPIN_Master p Left Join TmpSTD_Master s "
-         "On s.StateN = p.StateN And s.City = p.City Where p.PinCode = '%1'"},
+         "On s.StateN = p.StateN And s.City = p.City Where p.PinCode = '%1'",
+         "Select * from TmpMICR_Master Where CityCode = '%2' And BankCode = '%3'"},
     };
     for (const auto& k : kinds) {
         const QStringList codes = sampleCodes(db, QString::fromLatin1(k.codes));
-        QList<QByteArray> bare;
-        for (const QString& c : codes)
+        QList<std::pair<QByteArray, bool>> bare;   // statement, rows expected
+        const auto fill = [](QString statement, const QString& c) {
+            const bool micr = c.size() == 9;
+            return statement.replace(QStringLiteral("%1"), micr ? c.left(3) : c)
+                .replace(QStringLiteral("%2"), micr ? c.mid(3, 3) : c.left(3))
+                .replace(QStringLiteral("%3"), micr ? c.mid(6) : c.mid(3, 3))
+                .toUtf8();
+        };
+        for (const QString& c : codes) {
             for (const QString& statement : QString::fromLatin1(k.bare).split(QStringLiteral("; ")))
-                bare << QString(statement)
-                            .replace(QStringLiteral("%1"), c.size() == 9 ? c.left(3) : c)
-                            .replace(QStringLiteral("%2"), c.mid(3, 3))
-                            .replace(QStringLiteral("%3"), c.mid(6))
-                            .toUtf8();
+                bare.append({fill(statement, c), true});
+            if (k.bareMayBeEmpty)
+                bare.append({fill(QString::fromLatin1(k.bareMayBeEmpty), c), false});
+        }
         pairs << Pair{k.name, 1.1, 0, {},
                       [finder, codes] {
                           for (const QString& c : codes)
@@ -95,8 +104,8 @@ void addFindCodes(QList<Pair>& pairs, Connection& db, Session* session)
                       },
                       {},
                       [&db, bare] {
-                          for (const QByteArray& sql : bare)
-                              bareFetch(db, sql);
+                          for (const auto& [sql, rowsExpected] : bare)
+                              bareFetch(db, sql, rowsExpected);
                       },
                       {}, {}};
     }

@@ -52,8 +52,9 @@ private:
 };
 
 [[noreturn]] void fail(const QString& what);
-// The bare fetch: the query through Connector/C, each row as it arrives, every byte read.
-quint64 bareFetch(Connection& db, const QByteArray& sql);
+// The bare fetch: the query through Connector/C, each row as it arrives, every byte read. A
+// query that returns no row fails the benchmark, unless none may come.
+quint64 bareFetch(Connection& db, const QByteArray& sql, bool rowsExpected = true);
 // Memory the process holds, in bytes: now ("VmRSS:") or at its peak ("VmHWM:").
 qint64 residentBytes(const char* which);
 double threadCpuMs();

@@ -129,8 +129,10 @@ QVector<FindAnswer> Finder::branches(const Sql& where, int limit)
     QVector<FindAnswer> out;
     const QString t = table(Tables::IFSC);
     Recordset rs;
+    // One code is one row: nothing to sort.
+    const QString order = limit > 1 ? QStringLiteral(" Order by BankNm, BankBr") : QString();
     if (t.isEmpty() || !open(rs, Sql(QStringLiteral("Select * from ") + t + QStringLiteral(" Where ")) + where
-                                      + Sql(QStringLiteral(" Order by BankNm, BankBr Limit ") + QString::number(limit))))
+                                      + Sql(order + QStringLiteral(" Limit ") + QString::number(limit))))
         return out;
     for (; !rs.eof(); rs.moveNext())
         out.append(branchAnswer(rs));
@@ -152,8 +154,13 @@ QVector<FindAnswer> Finder::micrRows(const QString& digits, int limit)
     Recordset rs;
     Sql sql(QStringLiteral("Select * from ") + t + QStringLiteral(" Where "));
     sql += Sql::equals(QStringLiteral("CityCode"), digits.left(3)) + Sql(QStringLiteral(" And "))
-           + Sql::equals(QStringLiteral("BankCode"), digits.mid(3, 3)) + Sql(QStringLiteral(" And BranchCode like '"))
-           + Sql().like(digits.mid(6)) + Sql(QStringLiteral("%' Order by BranchCode Limit ") + QString::number(limit));
+           + Sql::equals(QStringLiteral("BankCode"), digits.mid(3, 3));
+    // A whole code is one row; the start of one, the codes that go on from it, in order.
+    if (digits.size() == 9)
+        sql += Sql(QStringLiteral(" And ")) + Sql::equals(QStringLiteral("BranchCode"), digits.mid(6)) + Sql(QStringLiteral(" Limit 1"));
+    else
+        sql += Sql(QStringLiteral(" And BranchCode like '")) + Sql().like(digits.mid(6))
+               + Sql(QStringLiteral("%' Order by BranchCode Limit ") + QString::number(limit));
     if (t.isEmpty() || !open(rs, sql))
         return out;
     for (; !rs.eof(); rs.moveNext()) {
@@ -208,7 +215,9 @@ QVector<FindAnswer> Finder::pin(const QString& code)
         a.where = joinNonEmpty({district, state});
         a.card = {{QStringLiteral("Post office"), a.name}, {QStringLiteral("District"), district}, {QStringLiteral("State"), state},
                   {QStringLiteral("STD code"), QString()}};
-        places << a.name << district;
+        for (const QString& p : {a.name, district})
+            if (!places.contains(p))
+                places << p;
         out.append(a);
     }
     if (out.isEmpty())
