@@ -244,7 +244,7 @@ bool Connection::render(const Sql& sql, QByteArray* out)
     const QByteArray cs = characterSet();
     CharsetCodec codec(cs);
     if (!codec.isValid()) {
-        m_error = {2019, QStringLiteral("The connection's character set %1 is not supported").arg(QString::fromLatin1(cs)),
+        m_error = {dberr::kCharsetUnknown, QStringLiteral("The connection's character set %1 is not supported").arg(QString::fromLatin1(cs)),
                    QString::fromLatin1(kDriverSource)};
         return false;
     }
@@ -256,7 +256,7 @@ bool Connection::render(const Sql& sql, QByteArray* out)
         bool ok = true;
         const QByteArray bytes = codec.encode(text, &ok);
         if (!ok) {
-            m_error = {1366, QStringLiteral("The text '%1' holds characters that the connection's character set %2 cannot hold")
+            m_error = {dberr::kBadString, QStringLiteral("The text '%1' holds characters that the connection's character set %2 cannot hold")
                                  .arg(text.left(80), QString::fromLatin1(cs)),
                        QString::fromLatin1(kDriverSource)};
             return false;

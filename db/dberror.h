@@ -44,6 +44,7 @@ enum : int {
     kLocalInfileOff3 = 3948,    // MySQL's "loading local data is disabled"
     kLocalInfileOff4 = 2068,    // CR_LOAD_DATA_LOCAL_INFILE_REJECTED
     kMultiByteTerminator = 1638,   // a warning that a load's terminator is one byte: harmless here
+    kItemNotFound = 3265,       // no field of that name (ADO's number)
     kClosed = 3704,             // the recordset is not open (ADO's number)
     kNoConnection = 3709,       // the connection cannot be used (ADO's number)
 };

@@ -180,7 +180,7 @@ int Recordset::fieldIndex(const QString& name)
     const auto it = m_index.constFind(name.toLower());
     if (it != m_index.constEnd())
         return *it;
-    m_error = {3265, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."),
+    m_error = {dberr::kItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."),
                QString::fromLatin1(kDriverSource)};
     return -1;
 }
