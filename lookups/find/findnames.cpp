@@ -201,8 +201,12 @@ void Finder::completeCard(FindAnswer& a)
         return;
     a.cardComplete = true;
     if (a.kind == u"IFSC" || a.kind == u"PIN" || a.kind == u"ISD") {
-        // Read as the code is: the answer of that code that has this name.
-        for (const FindAnswer& byCode : answer(a.code))
+        // Read as a code of its kind is (not every reading of its digits): the answer of that
+        // code that has this name.
+        const Codes::Reading r = a.kind == u"IFSC" ? Codes::Reading{Codes::Kind::Ifsc, a.code}
+                                 : a.kind == u"PIN" ? Codes::Reading{Codes::Kind::Pin, a.code}
+                                                    : Codes::Reading{Codes::Kind::Isd, a.code.mid(1)};   // "+44"
+        for (const FindAnswer& byCode : codeAnswers(r))
             if (byCode.kind == a.kind && byCode.name == a.name) {
                 a.card = byCode.card;
                 return;
