@@ -81,6 +81,59 @@ quint64 numericKey(QByteArrayView code)
     return (quint64(e) << 56) | v;
 }
 
+// Office numbers by numericKey: open addressing in one array (key 0 marks a free slot), about
+// twice the slots of its entries, so that a lookup per row is a multiply and a probe or two.
+class NumberIndex {
+public:
+    void clear()
+    {
+        m_slots.clear();
+        m_used = 0;
+    }
+    void insert(quint64 key, int id)
+    {
+        if (2 * (m_used + 1) > m_slots.size())
+            grow();
+        Slot& s = m_slots[probe(key)];
+        if (s.key == 0) {
+            s = {key, id};
+            ++m_used;
+        }
+    }
+    int find(quint64 key) const
+    {
+        if (m_slots.empty())
+            return -1;
+        const Slot& s = m_slots[probe(key)];
+        return s.key == key ? s.id : -1;
+    }
+
+private:
+    struct Slot {
+        quint64 key = 0;
+        int id = -1;
+    };
+    size_t probe(quint64 key) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        size_t i = size_t((key * 0x9e3779b97f4a7c15ull) >> 32) & mask;
+        while (m_slots[i].key != 0 && m_slots[i].key != key)
+            i = (i + 1) & mask;
+        return i;
+    }
+    void grow()
+    {
+        std::vector<Slot> old(std::max<size_t>(64, 2 * m_slots.size()));
+        old.swap(m_slots);
+        m_used = 0;
+        for (const Slot& s : old)
+            if (s.key != 0)
+                insert(s.key, s.id);
+    }
+    std::vector<Slot> m_slots;
+    size_t m_used = 0;
+};
+
 QByteArrayView trimmed(QByteArrayView v)
 {
     while (!v.isEmpty() && v.front() == ' ')
@@ -188,11 +241,9 @@ private:
     // only digits, else by its text.
     int officeOf(int table, QByteArrayView code)
     {
-        if (const quint64 n = numericKey(code)) {
-            const auto it = m_byNumber[table].constFind(n);
-            if (it != m_byNumber[table].constEnd())
-                return *it;
-        }
+        if (const quint64 n = numericKey(code))
+            if (const int id = m_byNumber[table].find(n); id >= 0)
+                return id;
         const auto it = m_byCode[table].constFind(codeKey(code, m_key));
         return it == m_byCode[table].constEnd() ? -1 : *it;
     }
@@ -204,7 +255,7 @@ private:
     };
     std::vector<Office> m_offices[4];             // by number
     QHash<QByteArray, int> m_byCode[4];           // code -> number
-    QHash<quint64, int> m_byNumber[4];            // numericKey -> number
+    NumberIndex m_byNumber[4];                    // numericKey -> number
     int m_rngField = -2;                          // not looked up yet
     QByteArray m_key;
 };

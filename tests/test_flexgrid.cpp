@@ -16,16 +16,23 @@ class TestFlexGrid : public QObject {
 
     // Rows of four columns: one that repeats, two of mixed texts and numbers, one of numbers.
     // Texts that agree in their first bytes and differ later or only in case, and numbers that
-    // differ only in their last bits, are where a short key must give way to the texts.
-    static Rows randomRows(int n, std::mt19937& random)
+    // differ only in their last bits, are where a short key must give way to the texts. Grouped
+    // rows come in runs that share their first two columns, as data stored in code order does.
+    static Rows randomRows(int n, std::mt19937& random, bool grouped = false)
     {
         const QList<QByteArray> words{"state", "State", "STATE", "city", "10", "9", "-1", "-0", "0", "2.5", "", "\xc3\xa9t\xc3\xa9", "z",
                                       "bank of india main branch", "BANK OF INDIA MAIN", "Bank of India Main Branch Office, Fort", "Bank of India", "bank of \xc3\xa9t\xc3\xa9",
-                                      "1.0000000000000002", "1", "1e300", "-1e300", "ba\xc3\x9f", "BASS"};
+                                      "1.0000000000000002", "1", "1e300", "-1e300", "ba\xc3\x9f", "BASS",
+                                      "{a}", "[A]", "`a", "@A", "~z", "Bank of India Main Branch {old}", "BANK OF INDIA MAIN BRANCH [NEW]"};
         Rows rows(n);
         for (int r = 0; r < n; ++r)
             rows[r] = {words[random() % 3], words[random() % words.size()], QByteArray::number(int(random() % 100000)),
                        words[random() % words.size()] + QByteArray::number(int(random() % 4))};
+        for (int r = 1; grouped && r < n; ++r)
+            if (random() % 8 != 0) {
+                rows[r][0] = rows[r - 1][0];
+                rows[r][1] = rows[r - 1][1];
+            }
         return rows;
     }
 
@@ -48,7 +55,7 @@ class TestFlexGrid : public QObject {
 
     // A grid that gathers its keys while a fill writes the rows (one key cell written twice), is
     // sorted by keys and then by again; column 0 tells the rows apart.
-    static void sortAsAFillDoes(const Rows& rows, const std::vector<int>& keys, const std::vector<int>& again)
+    static void sortAsAFillDoes(FlexGrid& g, const Rows& rows, const std::vector<int>& keys, const std::vector<int>& again)
     {
         const int n = int(rows.size());
         const auto gridKeys = [](const std::vector<int>& k) {
@@ -57,9 +64,9 @@ class TestFlexGrid : public QObject {
                 out << c + 1;
             return out;
         };
-        FlexGrid g;
         g.setCols(5);
         g.setRedraw(false);
+        g.setRows(1);
         g.setRows(n + 1);
         g.gatherSortKeys(gridKeys(keys));
         for (int r = 0; r < n; ++r) {
@@ -122,31 +129,35 @@ private slots:
     void orderIsAStableSortByEveryKey()
     {
         // Columns that repeat (ranked) and columns of mostly different texts (compared directly),
-        // in every mix: the order is that of a stable sort by the keys, ties in their first order.
+        // in every mix, in rows in any order and in rows grouped by their first columns: the
+        // order is that of a stable sort by the keys, ties in their first order. One grid takes
+        // every fill, as a window's does, each keeping what the last one left.
         std::mt19937 random(7);
         const std::vector<std::vector<int>> keySets{{0}, {0, 2, 1}, {3, 2}, {1, 0}, {0, 1, 3}, {2}};
         for (const int n : {1, 2, 50, 2000, 9000, 40000}) {   // 40,000: the halves sorted side by side
-            const Rows rows = randomRows(n, random);
-            QByteArray text;
-            std::vector<gridsort::CellText> cells;
-            for (const auto& row : rows)
-                for (const QByteArray& v : row) {
-                    cells.push_back({quint32(text.size()), quint32(v.size())});
-                    text += v;
-                }
+            const Rows layouts[] = {randomRows(n, random), randomRows(n, random, true)};
+            FlexGrid grid;
             std::vector<int> identity(n);
             std::iota(identity.begin(), identity.end(), 0);
             const size_t sets = n > 10000 ? 3 : keySets.size();   // the large grid: a few, for time
-            for (size_t s = 0; s < sets; ++s) {
-                std::vector<gridsort::Column> columns;
-                for (int k : keySets[s])
-                    columns.push_back({text.constData(), cells.data() + k, 4});
-                QCOMPARE(gridsort::order(n, columns), stableOrder(rows, identity, keySets[s], false));
-                // The same in a grid that made its keys during the fill, sorted again by other keys.
-                sortAsAFillDoes(rows, keySets[s], keySets[(s + 1) % keySets.size()]);
-                if (QTest::currentTestFailed())
-                    return;
-            }
+            for (size_t s = 0; s < sets; ++s)
+                for (const Rows& rows : layouts) {
+                    QByteArray text;
+                    std::vector<gridsort::CellText> cells;
+                    for (const auto& row : rows)
+                        for (const QByteArray& v : row) {
+                            cells.push_back({quint32(text.size()), quint32(v.size())});
+                            text += v;
+                        }
+                    std::vector<gridsort::Column> columns;
+                    for (int k : keySets[s])
+                        columns.push_back({text.constData(), cells.data() + k, 4});
+                    QCOMPARE(gridsort::order(n, columns), stableOrder(rows, identity, keySets[s], false));
+                    // The same in a grid that made its keys during the fill, sorted again by other keys.
+                    sortAsAFillDoes(grid, rows, keySets[s], keySets[(s + 1) % keySets.size()]);
+                    if (QTest::currentTestFailed())
+                        return;
+                }
         }
     }
 

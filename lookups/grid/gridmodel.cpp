@@ -290,16 +290,18 @@ void GridModel::sortColumns(const QVector<int>& cols, bool descending)
     if (cols.contains(m_numbered))
         writeNumbers();
     // Keys gathered while the rows were written serve a sort by the same columns in stored order.
-    const std::vector<gridsort::Prepared> prepared =
-        m_order.empty() ? m_keys.finish(keyCols, m_rowCount, m_text.constData(), m_cells.constData(), m_cols) : std::vector<gridsort::Prepared>();
-    m_keys.clear();
+    std::vector<const gridsort::Prepared*> prepared;
+    if (m_order.empty())
+        prepared = m_keys.finish(keyCols, m_rowCount, m_text.constData(), m_cells.constData(), m_cols);
+    m_keys.clear();   // (what it gathered stays until the next fill starts)
     if (cols.isEmpty() || m_rowCount < 2)
         return;
     std::vector<gridsort::Column> keys;
     for (int i = 0; i < cols.size(); ++i)
         keys.push_back({m_text.constData(), m_cells.constData() + cols[i], m_cols, m_order.empty() ? nullptr : m_order.data(),
-                        prepared.empty() ? nullptr : &prepared[size_t(i)]});
-    std::vector<int> order = gridsort::order(m_rowCount, keys);
+                        prepared.empty() ? nullptr : prepared[size_t(i)]});
+    std::vector<int>& order = m_spareOrder;
+    gridsort::order(m_rowCount, keys, m_scratch, order);
     if (descending)
         std::reverse(order.begin(), order.end());
     emptiesLast(order, cols);
@@ -309,7 +311,7 @@ void GridModel::sortColumns(const QVector<int>& cols, bool descending)
     if (!m_order.empty())
         for (int& r : order)
             r = m_order[size_t(r)];
-    m_order = std::move(order);
+    m_order.swap(order);
     if (m_redraw)
         emit layoutChanged();
 }
@@ -318,37 +320,42 @@ void GridModel::emptiesLast(std::vector<int>& order, const QVector<int>& cols) c
 {
     // At every key, rows with nothing in it (a branch without a centre, a code without details)
     // come after the rows of their group that have a value there: deepest key first, each within
-    // the runs of rows that agree on the keys before it, as the sort compares them.
+    // the run of rows around it that agree on the keys before it, as the sort compares them.
+    // Such rows are few: they are found by reading the rows in the order they are stored, and
+    // only the runs that hold one are partitioned.
     const auto empty = [this](int r, int col) { return col != m_numbered && cell(r, col).length == 0; };
-    std::vector<bool> hasEmpty(size_t(cols.size()), false);
-    for (int k = 0; k < cols.size(); ++k)
-        hasEmpty[size_t(k)] = std::any_of(order.begin(), order.end(), [&](int r) { return empty(r, cols[k]); });
-    const auto deepest = std::find(hasEmpty.rbegin(), hasEmpty.rend(), true);
-    if (deepest == hasEmpty.rend())
+    std::vector<bool> blank(size_t(m_rowCount), false), hasEmpty(size_t(cols.size()), false);
+    bool any = false;
+    for (qsizetype r = 0; r < m_rowCount; ++r)
+        for (int k = 0; k < cols.size(); ++k)
+            if (cols[k] != m_numbered && m_cells[r * m_cols + cols[k]].length == 0)
+                blank[size_t(r)] = hasEmpty[size_t(k)] = any = true;
+    if (!any)
         return;
-    const int last = int(hasEmpty.rend() - deepest) - 1;   // the deepest key with an empty cell
-    const auto same = [this](int a, int b, int col) {   // "State" is "STATE" to the sort
-        const Cell &x = cell(a, col), &y = cell(b, col);
-        const QByteArrayView tx(m_text.constData() + x.offset, x.length), ty(m_text.constData() + y.offset, y.length);
-        return tx == ty || gridsort::compare(tx, ty) == 0;
+    const auto same = [this, &cols](int a, int b, int level) {   // "State" is "STATE" to the sort
+        for (int k = 0; k < level; ++k) {
+            const Cell &x = cell(a, cols[k]), &y = cell(b, cols[k]);
+            const QByteArrayView tx(m_text.constData() + x.offset, x.length), ty(m_text.constData() + y.offset, y.length);
+            if (tx != ty && gridsort::compare(tx, ty) != 0)
+                return false;
+        }
+        return true;
     };
-    // The first key (up to that one) on which each row differs from the one before it;
-    // partitions inside a run leave the runs of the keys before it where they are.
-    std::vector<int> firstDiff(order.size(), 0);
-    for (size_t i = 1; last > 0 && i < order.size(); ++i) {
-        int k = 0;
-        while (k < last && same(order[i - 1], order[i], cols[k]))
-            ++k;
-        firstDiff[i] = k;
-    }
-    for (int level = last; level >= 0; --level) {
+    const qsizetype n = qsizetype(order.size());
+    for (int level = int(cols.size()) - 1; level >= 0; --level) {
         if (!hasEmpty[size_t(level)])
             continue;
-        for (size_t from = 0, to = 0; from < order.size(); from = to) {
-            for (to = from + 1; to < order.size() && firstDiff[to] >= level;)
+        for (qsizetype i = 0; i < n; ++i) {
+            const int row = order[size_t(i)];
+            if (!blank[size_t(stored(row))] || !empty(row, cols[level]))
+                continue;
+            qsizetype from = i, to = i + 1;
+            while (from > 0 && same(order[size_t(from - 1)], row, level))
+                --from;
+            while (to < n && same(order[size_t(to)], row, level))
                 ++to;
-            std::stable_partition(order.begin() + qsizetype(from), order.begin() + qsizetype(to),
-                                  [&](int r) { return !empty(r, cols[level]); });
+            std::stable_partition(order.begin() + from, order.begin() + to, [&](int r) { return !empty(r, cols[level]); });
+            i = to - 1;
         }
     }
 }

@@ -84,6 +84,9 @@ private:
 
     QVector<Cell> m_cells;
     std::vector<int> m_order;   // grid row -> stored row; empty: the same
+    // The sort's memory, kept from one sort to the next (gridsort::Scratch).
+    std::vector<int> m_spareOrder;
+    gridsort::Scratch m_scratch;
     int m_numbered = -1;        // the column that shows the rows' numbers
     gridsort::FillKeys m_keys;
     QByteArray m_text;             // the cells' texts: m_textUsed bytes of it

@@ -1,7 +1,6 @@
 #include "lookups/grid/gridsort.h"
 #include "lookups/grid/sortkeys_p.h"
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <numeric>
 #include <string_view>
@@ -67,52 +66,49 @@ bool rankColumn(const Column& col, qsizetype n, Ranks* out)
 // Sorts n leading keys (and their rows alongside) ascending, keeping rows of equal keys in
 // their order: eleven bits at a time, least significant first, skipping digits that all share
 // (the counts of all six digits are taken in one pass).
-void radixSort(std::vector<quint64>& lead, std::vector<int>& rows)
+void radixSort(std::vector<quint64>& lead, std::vector<int>& rows, Scratch& s)
 {
     constexpr int kBits = 11, kDigits = (64 + kBits - 1) / kBits, kSize = 1 << kBits;
     const size_t n = lead.size();
-    std::vector<std::array<size_t, kSize + 1>> counts(kDigits);
+    s.counts.assign(size_t(kDigits) * (kSize + 1), 0);
     for (const quint64 v : lead)
         for (int d = 0; d < kDigits; ++d)
-            ++counts[size_t(d)][((v >> (kBits * d)) & (kSize - 1)) + 1];
-    std::vector<quint64> leadTo(n);
-    std::vector<int> rowsTo(n);
+            ++s.counts[size_t(d) * (kSize + 1) + ((v >> (kBits * d)) & (kSize - 1)) + 1];
+    s.leadTo.resize(n);
+    s.rowsTo.resize(n);
     for (int d = 0; d < kDigits; ++d) {
-        std::array<size_t, kSize + 1>& start = counts[size_t(d)];
-        if (std::find(start.begin() + 1, start.end(), n) != start.end())
+        size_t* const start = s.counts.data() + size_t(d) * (kSize + 1);
+        if (std::find(start + 1, start + kSize + 1, n) != start + kSize + 1)
             continue;
         for (int b = 0; b < kSize; ++b)
             start[b + 1] += start[b];
         const int shift = kBits * d;
         for (size_t i = 0; i < n; ++i) {
             const size_t to = start[(lead[i] >> shift) & (kSize - 1)]++;
-            leadTo[to] = lead[i];
-            rowsTo[to] = rows[i];
+            s.leadTo[to] = lead[i];
+            s.rowsTo[to] = rows[i];
         }
-        lead.swap(leadTo);
-        rows.swap(rowsTo);
+        lead.swap(s.leadTo);
+        rows.swap(s.rowsTo);
     }
 }
 
-struct Tie {
-    quint64 next;
-    int row;
-};
+inline bool byKeyThenRow(const Keyed& x, const Keyed& y) { return x.key != y.key ? x.key < y.key : x.row < y.row; }
 
-// Sorts rows whose texts in col agree up to byte at - 8 and whose next holds their bytes
-// [at - 8, at) in upper case: by next, and where that is equal by the eight bytes after it, and
+// Sorts rows whose texts in col agree up to byte at - 8 and whose key holds their bytes
+// [at - 8, at) in upper case: by key, and where that is equal by the eight bytes after it, and
 // so on; texts equal to their end (or not plain ASCII) by before.
 template <typename Before>
-void sortTies(Tie* b, Tie* e, qsizetype at, const Column& col, const Before& before)
+void sortTies(Keyed* b, Keyed* e, qsizetype at, const Column& col, const Before& before)
 {
-    std::sort(b, e, [](const Tie& x, const Tie& y) { return x.next != y.next ? x.next < y.next : x.row < y.row; });
-    for (Tie* g = b; g < e;) {
-        Tie* h = g + 1;
-        while (h < e && h->next == g->next)
+    std::sort(b, e, byKeyThenRow);
+    for (Keyed* g = b; g < e;) {
+        Keyed* h = g + 1;
+        while (h < e && h->key == g->key)
             ++h;
         if (h - g > 1) {
             bool plain = true, ended = true;
-            for (Tie* t = g; t < h && plain; ++t) {
+            for (Keyed* t = g; t < h && plain; ++t) {
                 const CellText& c = cell(col, t->row);
                 const char* p = col.text + c.offset;
                 ended = ended && c.length <= at;
@@ -122,10 +118,10 @@ void sortTies(Tie* b, Tie* e, qsizetype at, const Column& col, const Before& bef
                     plain = plain && uchar(ch) < 0x80;
                     v = (v << 8) | uchar(asciiUpper(ch));
                 }
-                t->next = v;
+                t->key = v;
             }
             if (!plain || ended)
-                std::sort(g, h, [&before](const Tie& x, const Tie& y) { return before(x.row, y.row); });
+                std::sort(g, h, [&before](const Keyed& x, const Keyed& y) { return before(x.row, y.row); });
             else
                 sortTies(g, h, at + 8, col, before);
         }
@@ -143,9 +139,10 @@ namespace {
 // (states, cities), then as much of the next column as fits (a column of names gives the start
 // of its text, a repeating one its rank).
 struct Leading {
-    std::vector<quint64> lead;
+    std::vector<quint64>& lead;
     qsizetype compareFrom;   // the first column the leading key holds only in part
     int known = -1;          // the bytes of that column's text the leading key holds, when it holds its start
+    int low = 64;            // the bits below the ranks of the columns it holds in full
 };
 
 // Puts the column's ranks into the leading keys, as many of their bits as there is room for;
@@ -177,12 +174,14 @@ void addPrefixes(Leading& l, const Column& col, int room)
     l.known = (room - 1) / 8;
 }
 
-Leading leadingKeys(qsizetype n, const std::vector<Column>& keys)
+Leading leadingKeys(qsizetype n, const std::vector<Column>& keys, std::vector<quint64>& lead)
 {
     const qsizetype k = qsizetype(keys.size());
-    Leading l{std::vector<quint64>(size_t(n), 0), k};
+    lead.assign(size_t(n), 0);
+    Leading l{lead, k};
     int room = 64;
     for (qsizetype j = 0; j < k; ++j) {
+        l.low = room;
         if (room == 0) {
             l.compareFrom = j;
             break;
@@ -197,7 +196,72 @@ Leading leadingKeys(qsizetype n, const std::vector<Column>& keys)
         l.compareFrom = j;
         break;
     }
+    if (l.compareFrom == k)
+        l.low = 0;   // every key column in full
     return l;
+}
+
+// Sorts rows by key, and rows of equal keys by their places (they come in ascending order):
+// insertion where they are few (most groups), which keeps them in place without comparing rows.
+void sortSmall(Keyed* b, Keyed* e)
+{
+    if (e - b > 24) {
+        std::sort(b, e, byKeyThenRow);
+        return;
+    }
+    for (Keyed* i = b + 1; i < e; ++i) {
+        const Keyed v = *i;
+        Keyed* j = i;
+        for (; j > b && j[-1].key > v.key; --j)
+            *j = j[-1];
+        *j = v;
+    }
+}
+
+// Sorts the leading keys (and their rows alongside) as radixSort does, where the rows come in
+// runs that agree on the ranks the keys hold in full (data stored in the order of its codes comes
+// grouped by city and bank): the runs are ordered, and then the rows of each group by the rest of
+// their keys. The rows must be in their first order (0, 1, 2 ...). False, and nothing done, when the runs are too many for that to pay.
+bool sortRuns(std::vector<quint64>& lead, std::vector<int>& rows, int low, Scratch& s)
+{
+    if (low >= 64)
+        return false;
+    const qsizetype n = qsizetype(lead.size());
+    qsizetype count = n > 0 ? 1 : 0;
+    for (qsizetype r = 1; r < n; ++r)
+        count += lead[size_t(r)] >> low != lead[size_t(r - 1)] >> low;
+    if (count > n / 4)
+        return false;
+    s.runs.clear();
+    for (qsizetype r = 0; r < n;) {
+        const quint64 group = lead[size_t(r)] >> low;
+        qsizetype end = r + 1;
+        while (end < n && lead[size_t(end)] >> low == group)
+            ++end;
+        s.runs.push_back({group, r, end});
+        r = end;
+    }
+    std::sort(s.runs.begin(), s.runs.end(),
+              [](const Scratch::Run& a, const Scratch::Run& b) { return a.group != b.group ? a.group < b.group : a.from < b.from; });
+    // The rows of a group are gathered in their first order, so that sorting them by key and
+    // then position keeps rows of equal keys as they were.
+    s.keyed.resize(size_t(n));
+    Keyed* to = s.keyed.data();
+    for (size_t i = 0; i < s.runs.size();) {
+        Keyed* const start = to;
+        size_t j = i;
+        for (; j < s.runs.size() && s.runs[j].group == s.runs[i].group; ++j)
+            for (qsizetype r = s.runs[j].from; r < s.runs[j].to; ++r)
+                *to++ = {lead[size_t(r)], int(r)};
+        if (low > 0 && to - start > 1)
+            sortSmall(start, to);
+        i = j;
+    }
+    for (qsizetype r = 0; r < n; ++r) {
+        lead[size_t(r)] = s.keyed[size_t(r)].key;
+        rows[size_t(r)] = s.keyed[size_t(r)].row;
+    }
+    return true;
 }
 
 // Rows in the order of their texts from the first column the leading key does not hold in
@@ -222,7 +286,7 @@ struct TextOrder {
 // column's text. Where it is plain ASCII text, its next eight bytes make a second key, read once
 // per row (comparing the texts themselves reaches into memory all over the grid, in every
 // comparison).
-void settleRun(const Leading& l, const TextOrder& before, std::vector<int>& rowOrder, qsizetype r, qsizetype end, std::vector<Tie>& ties)
+void settleRun(const Leading& l, const TextOrder& before, std::vector<int>& rowOrder, qsizetype r, qsizetype end, std::vector<Keyed>& ties)
 {
     bool plain = l.known >= 0;
     ties.clear();
@@ -254,7 +318,7 @@ void settleRun(const Leading& l, const TextOrder& before, std::vector<int>& rowO
 // Orders every run of equal leading keys within [from, to).
 void settle(const Leading& l, const TextOrder& before, std::vector<int>& rowOrder, qsizetype from, qsizetype to)
 {
-    std::vector<Tie> ties;
+    std::vector<Keyed> ties;
     for (qsizetype r = from; r < to;) {
         qsizetype end = r + 1;
         while (end < to && l.lead[size_t(end)] == l.lead[size_t(r)])
@@ -267,18 +331,20 @@ void settle(const Leading& l, const TextOrder& before, std::vector<int>& rowOrde
 
 } // namespace
 
-std::vector<int> order(int rows, const std::vector<Column>& keys)
+void order(int rows, const std::vector<Column>& keys, Scratch& scratch, std::vector<int>& rowOrder)
 {
-    // The rows are put in the order of their leading keys (a radix sort, which keeps rows with
-    // equal keys in their order); rows whose leading keys are equal then compare their texts,
-    // from the first column the leading key does not hold in full, and at last their positions.
+    // The rows are put in the order of their leading keys (runs of rows ordered, or a radix
+    // sort, both of which keep rows with equal keys in their order); rows whose leading keys are
+    // equal then compare their texts, from the first column the leading key does not hold in
+    // full, and at last their positions.
     const qsizetype n = rows;
-    Leading l = leadingKeys(n, keys);
-    std::vector<int> rowOrder(static_cast<size_t>(n));
+    Leading l = leadingKeys(n, keys, scratch.lead);
+    rowOrder.resize(size_t(n));
     std::iota(rowOrder.begin(), rowOrder.end(), 0);
-    radixSort(l.lead, rowOrder);
+    if (!sortRuns(l.lead, rowOrder, l.low, scratch))
+        radixSort(l.lead, rowOrder, scratch);
     if (l.compareFrom >= qsizetype(keys.size()))
-        return rowOrder;
+        return;
     const TextOrder before{keys, l.compareFrom};
     // Two halves that split no run of equal keys, one on another thread.
     qsizetype half = n / 2;
@@ -290,7 +356,6 @@ std::vector<int> order(int rows, const std::vector<Column>& keys)
         const std::jthread other([&] { settle(l, before, rowOrder, half, n); });
         settle(l, before, rowOrder, 0, half);
     }
-    return rowOrder;
 }
 
 } // namespace qel::gridsort

@@ -46,6 +46,25 @@ void inHalves(qsizetype n, const F& f)
     f(qsizetype(0), n / 2);
 }
 
+// A row and its sort key.
+struct Keyed {
+    quint64 key;
+    int row;
+};
+
+// Memory a sort works in, kept by the grid from one sort to the next (as FillKeys keeps its).
+struct Scratch {
+    struct Run {
+        quint64 group;
+        qsizetype from, to;
+    };
+    std::vector<quint64> lead, leadTo;
+    std::vector<int> rowsTo;
+    std::vector<size_t> counts;
+    std::vector<Keyed> keyed;
+    std::vector<Run> runs;
+};
+
 // The grid's order of two texts: numbers before text, numbers by value, text by its upper-case
 // form (without regard to case). Negative, zero or positive.
 int compare(QByteArrayView a, QByteArrayView b);
@@ -53,20 +72,31 @@ int compare(QByteArrayView a, QByteArrayView b);
 // The rows in their new order, by the key columns (primary first), each ascending; rows whose
 // keys are all equal keep their order. The same order as stable sorts by the last key, then the
 // one before, down to the first.
-std::vector<int> order(int rows, const std::vector<Column>& keys);
+void order(int rows, const std::vector<Column>& keys, Scratch& scratch, std::vector<int>& out);
+inline std::vector<int> order(int rows, const std::vector<Column>& keys)
+{
+    Scratch scratch;
+    std::vector<int> out;
+    order(rows, keys, scratch, out);
+    return out;
+}
 
 // Gathers the sort keys of the key columns while a fill writes them, so that the sort after the
 // fill starts from keys already made, made while the rows were still arriving. A column whose
 // texts repeat (cities, banks) has them numbered as they come, and each text is stored once: a
 // cell whose text was seen before shares the first one's bytes. A column of mostly different
 // texts (branch names) keeps each row's 64-bit key instead.
+//
+// The keys' memory is kept from one fill to the next: a large buffer allocated afresh costs a
+// page fault per 4 KiB, which on a virtual machine is more than the work done in it.
 class FillKeys {
 public:
     // Starts gathering for these columns of a fill of about rows rows.
     void start(const std::vector<int>& columns, int rows);
+    // Gathering ends (the memory stays).
     void clear()
     {
-        m_keys.clear();
+        m_count = 0;
         m_keyOf.clear();
     }
     // The key number of a grid column, or -1.
@@ -84,24 +114,29 @@ public:
     void truncate(int count);
     // The keys of these columns for stored rows 0..rows-1 (cells: the first column of row 0),
     // completed where a cell was never written; empty when they were not gathered for exactly
-    // these columns. Gathering ends.
-    std::vector<Prepared> finish(const std::vector<int>& columns, int rows, const char* base, const CellText* cells, qsizetype stride);
+    // these columns, and nullptr for a column whose keys were not gathered. Gathering ends; the
+    // keys stay until the next start.
+    std::vector<const Prepared*> finish(const std::vector<int>& columns, int rows, const char* base, const CellText* cells,
+                                        qsizetype stride);
 
 private:
     static constexpr quint32 kNone = 0xffffffffu;
     struct Key {
-        int column;
+        int column = -1;
         bool numbered = true;   // texts still numbered (else prefixes)
         bool off = false;       // not gathered: an earlier key column ends the leading key
         qsizetype limit = 0;    // more distinct texts than this, and prefixes take over
         quint32 last = kNone;   // the distinct text recorded last
-        std::vector<quint32> table;   // open addressing: distinct number + 1
+        std::vector<quint32> table;   // open addressing: distinct number + 1; a power of two
         std::vector<bool> has;        // prefix written, per stored row
         Prepared keys;
     };
     void toPrefixes(Key& k, const char* base);
+    static void place(Key& k, const char* base, quint32 id);
+    static void rehash(Key& k, const char* base);
     static void setPrefix(Key& k, size_t row, const char* base, const CellText& cell);
-    std::vector<Key> m_keys;
+    std::vector<Key> m_keys;    // the first m_count in use
+    size_t m_count = 0;
     std::vector<int> m_keyOf;   // grid column -> key number, or -1
 };
 

@@ -166,18 +166,40 @@ using namespace detail;
 void FillKeys::start(const std::vector<int>& columns, int rows)
 {
     clear();
+    const size_t n = size_t(std::max(rows, 0));
+    bool ended = false;   // an earlier key column takes prefixes: the leading key ends there
     for (const int c : columns) {
         if (c < 0)
             continue;
         if (size_t(c) >= m_keyOf.size())
             m_keyOf.resize(size_t(c) + 1, -1);
-        m_keyOf[size_t(c)] = int(m_keys.size());
-        Key k;
+        m_keyOf[size_t(c)] = int(m_count);
+        if (m_count == m_keys.size())
+            m_keys.emplace_back();
+        Key& k = m_keys[m_count++];
+        // A column that had too many texts to number in the last fill starts with prefixes.
+        const bool prefixes = k.column == c && !k.numbered && !k.off;
         k.column = c;
+        k.off = ended;
+        k.numbered = !prefixes && !ended;
         k.limit = distinctLimit(rows);
-        k.table.assign(std::bit_ceil(size_t(2 * k.limit + 2)), 0);
-        k.keys.ids.assign(size_t(std::max(rows, 0)), kNone);
-        m_keys.push_back(std::move(k));
+        k.last = kNone;
+        k.keys.ids.clear();
+        k.keys.distinct.clear();
+        k.keys.prefix.clear();
+        k.keys.next.clear();
+        k.keys.plain.clear();
+        k.has.clear();
+        if (k.numbered) {
+            k.table.assign(64, 0);
+            k.keys.ids.assign(n, kNone);
+        } else if (!k.off) {
+            k.keys.prefix.assign(n, 0);
+            k.keys.next.assign(n, 0);
+            k.keys.plain.assign(n, false);
+            k.has.assign(n, false);
+        }
+        ended = ended || prefixes;
     }
 }
 
@@ -204,15 +226,38 @@ const CellText* FillKeys::find(int key, const char* base, QByteArrayView text) c
 void FillKeys::toPrefixes(Key& k, const char* base)
 {
     k.numbered = false;
-    k.keys.prefix.assign(k.keys.ids.size(), 0);
-    k.has.assign(k.keys.ids.size(), false);
-    k.keys.next.assign(k.keys.ids.size(), 0);
-    k.keys.plain.assign(k.keys.ids.size(), false);
-    for (size_t r = 0; r < k.keys.ids.size(); ++r)
+    const size_t n = k.keys.ids.size();
+    k.keys.prefix.assign(n, 0);
+    k.has.assign(n, false);
+    k.keys.next.assign(n, 0);
+    k.keys.plain.assign(n, false);
+    for (size_t r = 0; r < n; ++r)
         if (const quint32 id = k.keys.ids[r]; id != kNone)
             setPrefix(k, r, base, k.keys.distinct[id]);
-    k.keys = Prepared{{}, {}, std::move(k.keys.prefix), std::move(k.keys.next), std::move(k.keys.plain)};
-    k.table = {};
+    // Kept for the next fill, these would only add to its peak: it starts with prefixes.
+    std::vector<quint32>().swap(k.keys.ids);
+    std::vector<CellText>().swap(k.keys.distinct);
+    std::vector<quint32>().swap(k.table);
+}
+
+void FillKeys::place(Key& k, const char* base, quint32 id)
+{
+    const CellText& c = k.keys.distinct[id];
+    const size_t mask = k.table.size() - 1;
+    size_t i = hashOf(QByteArrayView(base + c.offset, c.length)) & mask;
+    while (k.table[i] != 0)
+        i = (i + 1) & mask;
+    k.table[i] = id + 1;
+}
+
+void FillKeys::rehash(Key& k, const char* base)
+{
+    // The table grows with the texts, never fuller than half: a column of 35 states keeps its
+    // table in the nearest cache, where one sized for the most texts a column may number would
+    // miss it on nearly every row.
+    k.table.assign(2 * k.table.size(), 0);
+    for (quint32 id = 0; id < quint32(k.keys.distinct.size()); ++id)
+        place(k, base, id);
 }
 
 void FillKeys::record(int key, int row, const char* base, const CellText& cell, const CellText* same)
@@ -225,19 +270,20 @@ void FillKeys::record(int key, int row, const char* base, const CellText& cell, 
             k.keys.ids[size_t(row)] = k.last = quint32(same - k.keys.distinct.data());
             return;
         }
-        const size_t mask = k.table.size() - 1;
-        size_t i = hashOf(QByteArrayView(base + cell.offset, cell.length)) & mask;
-        while (k.table[i] != 0)
-            i = (i + 1) & mask;
         k.keys.distinct.push_back(cell);
-        k.table[i] = quint32(k.keys.distinct.size());
-        k.keys.ids[size_t(row)] = k.last = k.table[i] - 1;
+        k.keys.ids[size_t(row)] = k.last = quint32(k.keys.distinct.size() - 1);
+        if (2 * k.keys.distinct.size() > k.table.size())
+            rehash(k, base);
+        else
+            place(k, base, k.last);
         // Too many texts to number (distinctLimit).
         if (qsizetype(k.keys.distinct.size()) > k.limit) {
             toPrefixes(k, base);
             // The sort's leading key ends with this column; the ones after it are only compared.
-            for (size_t later = size_t(key) + 1; later < m_keys.size(); ++later)
-                m_keys[later] = Key{m_keys[later].column, false, true};
+            for (size_t later = size_t(key) + 1; later < m_count; ++later) {
+                m_keys[later].off = true;
+                m_keys[later].numbered = false;
+            }
         }
         return;
     }
@@ -263,7 +309,8 @@ void FillKeys::setPrefix(Key& k, size_t row, const char* base, const CellText& c
 
 void FillKeys::truncate(int count)
 {
-    for (Key& k : m_keys) {
+    for (size_t i = 0; i < m_count; ++i) {
+        Key& k = m_keys[i];
         if (k.keys.ids.size() > size_t(count))
             k.keys.ids.resize(size_t(count));
         if (k.keys.prefix.size() > size_t(count)) {
@@ -275,21 +322,21 @@ void FillKeys::truncate(int count)
     }
 }
 
-std::vector<Prepared> FillKeys::finish(const std::vector<int>& columns, int rows, const char* base, const CellText* cells,
-                                       qsizetype stride)
+std::vector<const Prepared*> FillKeys::finish(const std::vector<int>& columns, int rows, const char* base, const CellText* cells,
+                                              qsizetype stride)
 {
-    std::vector<Prepared> out;
-    bool same = columns.size() == m_keys.size();
+    std::vector<const Prepared*> out;
+    bool same = columns.size() == m_count;
     for (size_t i = 0; same && i < columns.size(); ++i)
         same = m_keys[i].column == columns[i];
     if (!same) {
         clear();
         return out;
     }
-    for (size_t i = 0; i < m_keys.size(); ++i) {
+    for (size_t i = 0; i < m_count; ++i) {
         Key& k = m_keys[i];
         if (k.off) {
-            out.emplace_back();
+            out.push_back(nullptr);
             continue;
         }
         // Cells never written (a row the fill left empty) get their keys now.
@@ -308,7 +355,7 @@ std::vector<Prepared> FillKeys::finish(const std::vector<int>& columns, int rows
             k.keys.next.resize(size_t(rows));
             k.keys.plain.resize(size_t(rows));
         }
-        out.push_back(std::move(k.keys));
+        out.push_back(&k.keys);
     }
     clear();
     return out;

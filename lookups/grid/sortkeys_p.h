@@ -3,6 +3,9 @@
 // as its cells come in (sortkeys.cpp). Not part of the grid's interface.
 #include "lookups/grid/gridsort.h"
 #include <QByteArray>
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -31,24 +34,29 @@ inline char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c;
 inline qsizetype stored(const Column& c, qsizetype row) { return c.rows ? c.rows[row] : row; }
 inline const CellText& cell(const Column& c, qsizetype row) { return c.first[stored(c, row) * c.stride]; }
 
-// For a plain ASCII text (not a number), both keys in one pass over its first fifteen bytes:
-// its prefixKey, and the upper-case bytes 7 to 14 that follow those; false for any other text.
+// Eight ASCII bytes in upper case, all at once (bytes from 0x80 stay as they are).
+inline quint64 upperAscii8(quint64 x)
+{
+    constexpr quint64 ones = 0x0101010101010101ull, high = ones * 0x80;
+    const quint64 low7 = x & ~high;
+    const quint64 atLeastA = low7 + ones * (0x80 - 'a');     // bit 7 set in bytes from 'a' on
+    const quint64 pastZ = low7 + ones * (0x80 - 'z' - 1);    // bit 7 set in bytes after 'z'
+    return x ^ ((atLeastA & ~pastZ & ~x & high) >> 2);
+}
+
+// For a plain ASCII text (not a number), both keys from its first fifteen bytes: its
+// prefixKey, and the upper-case bytes 7 to 14 that follow those; false for any other text.
 inline bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next)
 {
     if (startsLikeNumber(p, n))
         return false;
-    quint64 first = quint64(1) << 63, second = 0;
-    for (qsizetype i = 0; i < 15; ++i) {
-        const char c = i < n ? p[i] : '\0';
-        if (uchar(c) >= 0x80)
-            return false;
-        if (i < 7)
-            first |= quint64(uchar(asciiUpper(c))) << (48 - 8 * i);
-        else
-            second = (second << 8) | uchar(asciiUpper(c));
-    }
-    *prefix = first;
-    *next = second;
+    uchar bytes[16] = {};
+    std::memcpy(bytes, p, size_t(std::min<qsizetype>(n, 15)));
+    const quint64 first = qFromBigEndian<quint64>(bytes), second = qFromBigEndian<quint64>(bytes + 7);
+    if ((first | second) & 0x8080808080808080ull)
+        return false;
+    *prefix = (quint64(1) << 63) | (upperAscii8(first) >> 8);
+    *next = upperAscii8(second);
     return true;
 }
 
