@@ -114,6 +114,21 @@ private slots:
         QCOMPARE(g.rows(), 1);
         QCOMPARE(g.textMatrix(0, 1), QStringLiteral("Head"));
         QCOMPARE(g.row(), 0);
+        // Rows that come back are empty: when sorted, or when a row after them is written.
+        const auto refill = [&g] {
+            g.setRows(4);
+            for (int r = 1; r <= 3; ++r)
+                g.setTextMatrix(r, 1, QStringLiteral("abc").left(r));
+            g.setRows(1);
+            g.setRows(4);
+        };
+        refill();
+        g.setTextMatrix(1, 1, QStringLiteral("b"));
+        g.sortColumn(1);   // the others have no value in it: none moves
+        QCOMPARE(col(g, 1), (QStringList{"b", "", ""}));
+        refill();
+        g.setTextMatrix(3, 2, QStringLiteral("y"));
+        QCOMPARE(col(g, 1), (QStringList{"", "", ""}));
     }
 
     void compareRanksNumbersBeforeTextWithoutCase()

@@ -83,6 +83,8 @@ void GridModel::store(int dataRow, int col, const char* data, qsizetype length)
     if (col == m_numbered)
         writeNumbers();
     const int row = stored(dataRow);
+    if (row >= m_readyRows)
+        ready(row + 1);
     Cell& c = m_cells[qsizetype(row) * m_cols + col];
     const int key = m_keys.keyOf(col);
     if (key < 0) {
@@ -111,6 +113,7 @@ void GridModel::applyOrder()
     // the order (stored row r takes the cells of stored row m_order[r]), so that no second copy of
     // the cells is made; a row done is marked with -1.
     m_keys.clear();
+    readyAll();
     std::vector<int>& order = m_order;
     const size_t rowBytes = size_t(m_cols) * sizeof(Cell);
     QVarLengthArray<Cell, 16> held(m_cols);
@@ -172,7 +175,8 @@ void GridModel::setRows(int rows)
         applyOrder();   // the rows that go are the last shown, wherever they are stored
     else if (data == 0)
         m_order.clear();
-    m_cells.resize(qsizetype(data) * m_cols);   // new cells empty (resize value-initialises them)
+    m_cells.resize(qsizetype(data) * m_cols);   // new cells not cleared (m_readyRows)
+    m_readyRows = std::min(m_readyRows, data);
     if (!m_order.empty())
         for (int r = old; r < data; ++r)
             m_order.push_back(r);   // new rows are stored, and shown, last
@@ -193,10 +197,11 @@ void GridModel::setCols(int cols)
     beginResetModel();
     writeNumbers();
     m_keys.clear();
-    QVector<Cell> cells(qsizetype(m_rowCount) * cols);
+    readyAll();
+    std::vector<Cell, Uncleared<Cell>> cells(size_t(m_rowCount) * size_t(cols), Cell());
     for (int r = 0; r < m_rowCount; ++r)
         for (int c = 0; c < std::min(cols, m_cols); ++c)
-            cells[qsizetype(r) * cols + c] = cell(r, c);
+            cells[size_t(r) * size_t(cols) + size_t(c)] = cell(r, c);
     m_cells = std::move(cells);
     m_order.clear();
     m_cols = cols;
@@ -233,6 +238,7 @@ void GridModel::setTextLike(int row, int col, int fromRow, int fromCol)
         return;
     if (col == m_numbered || fromCol == m_numbered)
         writeNumbers();
+    ready(std::max(stored(row - 1), stored(fromRow - 1)) + 1);
     const Cell& from = cell(fromRow - 1, fromCol);
     if (const int key = m_keys.keyOf(col); key >= 0)
         m_keys.record(key, stored(row - 1), m_text.constData(), from,
@@ -289,16 +295,17 @@ void GridModel::sortColumns(const QVector<int>& cols, bool descending)
     const std::vector<int> keyCols(cols.begin(), cols.end());
     if (cols.contains(m_numbered))
         writeNumbers();
+    readyAll();
     // Keys gathered while the rows were written serve a sort by the same columns in stored order.
     std::vector<const gridsort::Prepared*> prepared;
     if (m_order.empty())
-        prepared = m_keys.finish(keyCols, m_rowCount, m_text.constData(), m_cells.constData(), m_cols);
+        prepared = m_keys.finish(keyCols, m_rowCount, m_text.constData(), m_cells.data(), m_cols);
     m_keys.clear();   // (what it gathered stays until the next fill starts)
     if (cols.isEmpty() || m_rowCount < 2)
         return;
     std::vector<gridsort::Column> keys;
     for (int i = 0; i < cols.size(); ++i)
-        keys.push_back({m_text.constData(), m_cells.constData() + cols[i], m_cols, m_order.empty() ? nullptr : m_order.data(),
+        keys.push_back({m_text.constData(), m_cells.data() + cols[i], m_cols, m_order.empty() ? nullptr : m_order.data(),
                         prepared.empty() ? nullptr : prepared[size_t(i)]});
     std::vector<int>& order = m_spareOrder;
     gridsort::order(m_rowCount, keys, m_scratch, order);
@@ -392,8 +399,8 @@ std::vector<GridModel::Widest> GridModel::widestRows(bool split) const
         std::vector<Widest> best(static_cast<size_t>(m_cols));
         // Per column, the length a text must exceed to be a candidate (-1 while there are fewer).
         std::vector<int> floor(static_cast<size_t>(m_cols), -1);
-        for (qsizetype r = from; r < to; ++r) {
-            const Cell* row = m_cells.constData() + r * m_cols;
+        for (qsizetype r = from; r < std::min<qsizetype>(to, m_readyRows); ++r) {   // the rest are empty
+            const Cell* row = m_cells.data() + r * m_cols;
             for (int col = 0; col < m_cols; ++col) {
                 const Cell& c = row[col];
                 if (int(c.length) <= floor[size_t(col)])

@@ -2,6 +2,8 @@
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QVector>
+#include <memory>
+#include <vector>
 #include "lookups/grid/gridsort.h"
 
 namespace qel {
@@ -68,7 +70,22 @@ private:
     using Cell = gridsort::CellText;
     int stored(int dataRow) const { return m_order.empty() ? dataRow : m_order[size_t(dataRow)]; }
     Cell& cell(int dataRow, int col) { return m_cells[qsizetype(stored(dataRow)) * m_cols + col]; }
-    const Cell& cell(int dataRow, int col) const { return m_cells[qsizetype(stored(dataRow)) * m_cols + col]; }
+    const Cell& cell(int dataRow, int col) const
+    {
+        static const Cell empty;
+        const int s = stored(dataRow);
+        return s < m_readyRows ? m_cells[qsizetype(s) * m_cols + col] : empty;
+    }
+    // New rows' cells are not cleared when the grid grows (a fill is about to write them): a
+    // stored row is cleared when it is first written, or all of them before a sort or a move.
+    void ready(int upTo)
+    {
+        if (upTo > m_readyRows) {
+            std::fill(m_cells.begin() + qsizetype(m_readyRows) * m_cols, m_cells.begin() + qsizetype(upTo) * m_cols, Cell());
+            m_readyRows = upTo;
+        }
+    }
+    void readyAll() { ready(m_rowCount); }
     QString cellText(int dataRow, int col) const;
     void store(int dataRow, int col, const char* data, qsizetype length);
     void append(Cell& c, const char* data, qsizetype length);
@@ -82,7 +99,25 @@ private:
     using Widest = std::vector<std::pair<int, int>>;
     std::vector<Widest> widestRows(bool split) const;
 
-    QVector<Cell> m_cells;
+    // Allocates cells without clearing them.
+    template <typename T>
+    struct Uncleared : std::allocator<T> {
+        template <typename U>
+        struct rebind {
+            using other = Uncleared<U>;
+        };
+        template <typename U>
+        void construct(U*) noexcept
+        {
+        }
+        template <typename U, typename... A>
+        void construct(U* p, A&&... a)
+        {
+            ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+        }
+    };
+    std::vector<Cell, Uncleared<Cell>> m_cells;
+    int m_readyRows = 0;   // stored rows whose cells hold texts (empty or not)
     std::vector<int> m_order;   // grid row -> stored row; empty: the same
     // The sort's memory, kept from one sort to the next (gridsort::Scratch).
     std::vector<int> m_spareOrder;
