@@ -83,12 +83,32 @@ quint64 numericKey(QByteArrayView code)
 
 // Office numbers by numericKey: open addressing in one array (key 0 marks a free slot), about
 // twice the slots of its entries, so that a lookup per row is a multiply and a probe or two.
+// Codes of one length that lie close together (range codes 700101, 700102 ...) are then put in
+// a plain array by their value, small enough to stay in the cache while a fill runs.
 class NumberIndex {
 public:
     void clear()
     {
         m_slots.clear();
         m_used = 0;
+        m_dense.clear();
+    }
+    void compact()
+    {
+        quint64 low = ~quint64(0), high = 0;
+        for (const Slot& s : m_slots)
+            if (s.key != 0) {
+                low = std::min(low, s.key);
+                high = std::max(high, s.key);
+            }
+        m_dense.clear();
+        if (m_used == 0 || (low >> 56) != (high >> 56) || high - low >= 4 * m_used + 64)
+            return;   // lengths differ, or the codes lie too far apart
+        m_low = low;
+        m_dense.assign(size_t(high - low + 1), -1);
+        for (const Slot& s : m_slots)
+            if (s.key != 0)
+                m_dense[size_t(s.key - low)] = s.id;
     }
     void insert(quint64 key, int id)
     {
@@ -102,6 +122,8 @@ public:
     }
     int find(quint64 key) const
     {
+        if (!m_dense.empty())
+            return key >= m_low && key - m_low < m_dense.size() ? m_dense[size_t(key - m_low)] : -1;
         if (m_slots.empty())
             return -1;
         const Slot& s = m_slots[probe(key)];
@@ -132,6 +154,8 @@ private:
     }
     std::vector<Slot> m_slots;
     size_t m_used = 0;
+    std::vector<int> m_dense;   // by key - m_low, when compact
+    quint64 m_low = 0;
 };
 
 QByteArrayView trimmed(QByteArrayView v)
@@ -199,6 +223,7 @@ protected:
                 if (const quint64 n = numericKey(rs.raw(key)))
                     m_byNumber[t].insert(n, id);
             }
+            m_byNumber[t].compact();
         }
     }
 

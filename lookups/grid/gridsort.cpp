@@ -218,10 +218,11 @@ void sortSmall(Keyed* b, Keyed* e)
     }
 }
 
-// Sorts the leading keys (and their rows alongside) as radixSort does, where the rows come in
-// runs that agree on the ranks the keys hold in full (data stored in the order of its codes comes
-// grouped by city and bank): the runs are ordered, and then the rows of each group by the rest of
-// their keys. The rows must be in their first order (0, 1, 2 ...). False, and nothing done, when the runs are too many for that to pay.
+// Sorts the rows by their leading keys as radixSort does, where they come in runs that agree
+// on the ranks the keys hold in full (data stored in the order of its codes comes grouped by
+// city and bank): the runs are ordered, and then the rows of each group by the rest of their
+// keys. The rows must be in their first order (0, 1, 2 ...). False, and nothing done, when the
+// runs are too many for that to pay.
 bool sortRuns(std::vector<quint64>& lead, std::vector<int>& rows, int low, Scratch& s)
 {
     if (low >= 64)

@@ -23,6 +23,9 @@ struct Prepared {
     std::vector<bool> plain;          // with prefix: ASCII text that is not a number
 };
 
+// The prefix key of an empty text (and of nothing else that a cell of text may hold but NULs).
+constexpr quint64 kEmptyPrefix = quint64(1) << 63;
+
 // One key column: row r's cell is first[s * stride] where s is rows[r] (or r when rows is null),
 // its text in text.
 struct Column {
@@ -127,6 +130,7 @@ private:
         bool off = false;       // not gathered: an earlier key column ends the leading key
         qsizetype limit = 0;    // more distinct texts than this, and prefixes take over
         quint32 last = kNone;   // the distinct text recorded last
+        bool repeats = false;   // and the one before it was the same
         std::vector<quint32> table;   // open addressing: distinct number + 1; a power of two
         std::vector<bool> has;        // prefix written, per stored row
         Prepared keys;

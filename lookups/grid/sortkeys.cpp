@@ -184,6 +184,7 @@ void FillKeys::start(const std::vector<int>& columns, int rows)
         k.numbered = !prefixes && !ended;
         k.limit = distinctLimit(rows);
         k.last = kNone;
+        k.repeats = false;
         k.keys.ids.clear();
         k.keys.distinct.clear();
         k.keys.prefix.clear();
@@ -209,10 +210,11 @@ const CellText* FillKeys::find(int key, const char* base, QByteArrayView text) c
     if (!k.numbered)
         return nullptr;
     const auto same = [&](const CellText& c) {
-        return c.length == text.size() && std::memcmp(base + c.offset, text.data(), size_t(c.length)) == 0;
+        return c.length == text.size() && sameBytes(base + c.offset, text.data(), size_t(c.length));
     };
-    // Rows often come grouped by their first columns: the text of the row before, first.
-    if (k.last != kNone && same(k.keys.distinct[k.last]))
+    // Rows often come grouped by their first columns: the text of the row before, first (while
+    // that keeps being the one).
+    if (k.repeats && same(k.keys.distinct[k.last]))
         return &k.keys.distinct[k.last];
     const size_t mask = k.table.size() - 1;
     for (size_t i = hashOf(text) & mask; k.table[i] != 0; i = (i + 1) & mask) {
@@ -267,9 +269,12 @@ void FillKeys::record(int key, int row, const char* base, const CellText& cell, 
         if (size_t(row) >= k.keys.ids.size())
             k.keys.ids.resize(size_t(row) + 1, kNone);
         if (same) {
-            k.keys.ids[size_t(row)] = k.last = quint32(same - k.keys.distinct.data());
+            const quint32 id = quint32(same - k.keys.distinct.data());
+            k.repeats = id == k.last;
+            k.keys.ids[size_t(row)] = k.last = id;
             return;
         }
+        k.repeats = false;
         k.keys.distinct.push_back(cell);
         k.keys.ids[size_t(row)] = k.last = quint32(k.keys.distinct.size() - 1);
         if (2 * k.keys.distinct.size() > k.table.size())
