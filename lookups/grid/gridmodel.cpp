@@ -71,7 +71,7 @@ void GridModel::append(Cell& c, const char* data, qsizetype length)
     const qsizetype at = m_textUsed;
     c.offset = quint32(at);
     c.length = quint32(length);
-    if (at + length > m_text.size())
+    if (at + length + kTextRoom > m_text.size())
         m_text.resize(std::max<qsizetype>(2 * m_text.size(), at + length + 65536));
     if (length > 0)
         std::memcpy(m_text.data() + at, data, size_t(length));
@@ -102,6 +102,8 @@ void GridModel::store(int dataRow, int col, const char* data, qsizetype length)
 
 void GridModel::gatherSortKeys(const QVector<int>& cols)
 {
+    if (m_textUsed + kTextRoom > m_text.size())
+        m_text.resize(m_textUsed + 65536);
     m_keys.start(std::vector<int>(cols.begin(), cols.end()), m_rowCount);
 }
 

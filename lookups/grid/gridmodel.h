@@ -129,6 +129,9 @@ private:
     int m_numbered = -1;        // the column that shows the rows' numbers
     gridsort::FillKeys m_keys;
     QByteArray m_text;             // the cells' texts: m_textUsed bytes of it
+    // Bytes kept readable after the texts while keys are gathered: a key is made from sixteen
+    // bytes read at once (FillKeys).
+    static constexpr qsizetype kTextRoom = 16;
     qsizetype m_textUsed = 0;
     int m_rowCount = 0;
     QVector<QString> m_header;

@@ -298,9 +298,9 @@ void settleRun(const Leading& l, const TextOrder& before, std::vector<int>& rowO
         quint64 prefix = 0, next = 0;
         if (p) {
             const size_t s = size_t(stored(col, row));
-            plain = p->plain[s];
             prefix = p->prefix[s];
             next = p->next[s];
+            plain = next != kNotPlain;
         } else {
             const CellText& c = cell(col, row);
             plain = plainKeys(col.text + c.offset, c.length, &prefix, &next);

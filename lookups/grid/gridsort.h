@@ -18,10 +18,13 @@ struct CellText {
 struct Prepared {
     std::vector<quint32> ids;         // per stored row, into distinct
     std::vector<CellText> distinct;
-    std::vector<quint64> prefix;      // per stored row, when the texts were too many to number
-    std::vector<quint64> next;        // with prefix: the text's next upper-case bytes, where plain
-    std::vector<bool> plain;          // with prefix: ASCII text that is not a number
+    std::vector<quint64> prefix;      // per stored row, when the texts were too many to number (0: none made)
+    std::vector<quint64> next;        // with prefix: the text's next upper-case bytes, or kNotPlain
 };
+
+// Prepared::next of a text that is not plain ASCII, or is a number (no plain text's bytes reach
+// 0x80).
+constexpr quint64 kNotPlain = ~quint64(0);
 
 // The prefix key of an empty text (and of nothing else that a cell of text may hold but NULs).
 constexpr quint64 kEmptyPrefix = quint64(1) << 63;
@@ -94,7 +97,8 @@ inline std::vector<int> order(int rows, const std::vector<Column>& keys)
 // page fault per 4 KiB, which on a virtual machine is more than the work done in it.
 class FillKeys {
 public:
-    // Starts gathering for these columns of a fill of about rows rows.
+    // Starts gathering for these columns of a fill of about rows rows. The texts passed as base
+    // must have sixteen readable bytes after every cell (an empty one at 0 among them).
     void start(const std::vector<int>& columns, int rows);
     // Gathering ends (the memory stays).
     void clear()
@@ -132,7 +136,6 @@ private:
         quint32 last = kNone;   // the distinct text recorded last
         bool repeats = false;   // and the one before it was the same
         std::vector<quint32> table;   // open addressing: distinct number + 1; a power of two
-        std::vector<bool> has;        // prefix written, per stored row
         Prepared keys;
     };
     void toPrefixes(Key& k, const char* base);

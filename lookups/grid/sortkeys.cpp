@@ -189,16 +189,12 @@ void FillKeys::start(const std::vector<int>& columns, int rows)
         k.keys.distinct.clear();
         k.keys.prefix.clear();
         k.keys.next.clear();
-        k.keys.plain.clear();
-        k.has.clear();
         if (k.numbered) {
             k.table.assign(64, 0);
             k.keys.ids.assign(n, kNone);
         } else if (!k.off) {
             k.keys.prefix.assign(n, 0);
             k.keys.next.assign(n, 0);
-            k.keys.plain.assign(n, false);
-            k.has.assign(n, false);
         }
         ended = ended || prefixes;
     }
@@ -230,9 +226,7 @@ void FillKeys::toPrefixes(Key& k, const char* base)
     k.numbered = false;
     const size_t n = k.keys.ids.size();
     k.keys.prefix.assign(n, 0);
-    k.has.assign(n, false);
     k.keys.next.assign(n, 0);
-    k.keys.plain.assign(n, false);
     for (size_t r = 0; r < n; ++r)
         if (const quint32 id = k.keys.ids[r]; id != kNone)
             setPrefix(k, r, base, k.keys.distinct[id]);
@@ -295,8 +289,6 @@ void FillKeys::record(int key, int row, const char* base, const CellText& cell, 
     if (size_t(row) >= k.keys.prefix.size()) {
         k.keys.prefix.resize(size_t(row) + 1, 0);
         k.keys.next.resize(size_t(row) + 1, 0);
-        k.keys.plain.resize(size_t(row) + 1, false);
-        k.has.resize(size_t(row) + 1, false);
     }
     setPrefix(k, size_t(row), base, cell);
 }
@@ -305,11 +297,13 @@ void FillKeys::setPrefix(Key& k, size_t row, const char* base, const CellText& c
 {
     const char* p = base + cell.offset;
     quint64 prefix = 0, next = 0;
-    const bool plain = plainKeys(p, cell.length, &prefix, &next);
-    k.keys.prefix[row] = plain ? prefix : prefixKey(p, cell.length);
+    if (!paddedPlainKeys(p, cell.length, &prefix, &next)) {
+        // (a number's key is never 0 but for a NaN no text reads as; 0 means "not made")
+        prefix = std::max<quint64>(prefixKey(p, cell.length), 1);
+        next = kNotPlain;
+    }
+    k.keys.prefix[row] = prefix;
     k.keys.next[row] = next;
-    k.keys.plain[row] = plain;
-    k.has[row] = true;
 }
 
 void FillKeys::truncate(int count)
@@ -321,8 +315,6 @@ void FillKeys::truncate(int count)
         if (k.keys.prefix.size() > size_t(count)) {
             k.keys.prefix.resize(size_t(count));
             k.keys.next.resize(size_t(count));
-            k.keys.plain.resize(size_t(count));
-            k.has.resize(size_t(count));
         }
     }
 }
@@ -347,7 +339,7 @@ std::vector<const Prepared*> FillKeys::finish(const std::vector<int>& columns, i
         // Cells never written (a row the fill left empty) get their keys now.
         for (int r = 0; r < rows; ++r) {
             const bool missing = k.numbered ? (size_t(r) >= k.keys.ids.size() || k.keys.ids[size_t(r)] == kNone)
-                                            : (size_t(r) >= k.has.size() || !k.has[size_t(r)]);
+                                            : (size_t(r) >= k.keys.prefix.size() || k.keys.prefix[size_t(r)] == 0);
             if (!missing)
                 continue;
             const CellText& c = cells[qsizetype(r) * stride + k.column];
@@ -358,7 +350,6 @@ std::vector<const Prepared*> FillKeys::finish(const std::vector<int>& columns, i
         } else {
             k.keys.prefix.resize(size_t(rows));
             k.keys.next.resize(size_t(rows));
-            k.keys.plain.resize(size_t(rows));
         }
         out.push_back(&k.keys);
     }

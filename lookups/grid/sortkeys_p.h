@@ -88,6 +88,23 @@ inline bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next
     return true;
 }
 
+// plainKeys for a text with sixteen bytes readable from p, whatever its length (the grid keeps
+// that much room after its texts): its bytes are read at once, those past n then cleared.
+inline bool paddedPlainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next)
+{
+    if (n > 0 && (p[0] < 'A' || p[0] > 'z') && startsLikeNumber(p, n))
+        return false;
+    const quint64 first = qFromBigEndian<quint64>(p), second = qFromBigEndian<quint64>(p + 7);
+    // Bytes 0-7 and 7-14, keeping those before n.
+    const auto keep = [](qsizetype bytes) { return bytes >= 8 ? ~quint64(0) : bytes <= 0 ? 0 : ~(~quint64(0) >> (8 * bytes)); };
+    const quint64 a = first & keep(n), b = second & keep(n - 7);
+    if ((a | b) & 0x8080808080808080ull)
+        return false;
+    *prefix = (quint64(1) << 63) | (upperAscii8(a) >> 8);
+    *next = upperAscii8(b);
+    return true;
+}
+
 // Bytes known to known + 7 of the text whose plainKeys these are (known <= 7).
 inline quint64 bytesFrom(quint64 prefix, quint64 next, int known)
 {
