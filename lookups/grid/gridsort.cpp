@@ -93,7 +93,8 @@ void radixSort(std::vector<quint64>& lead, std::vector<int>& rows, Scratch& s)
     }
 }
 
-inline bool byKeyThenRow(const Keyed& x, const Keyed& y) { return x.key != y.key ? x.key < y.key : x.row < y.row; }
+// (an object, not a function, so that std::sort inlines it)
+constexpr auto byKeyThenRow = [](const Keyed& x, const Keyed& y) { return x.key != y.key ? x.key < y.key : x.row < y.row; };
 
 // Sorts rows whose texts in col agree up to byte at - 8 and whose key holds their bytes
 // [at - 8, at) in upper case: by key, and where that is equal by the eight bytes after it, and
