@@ -34,28 +34,28 @@ inline char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c;
 inline qsizetype stored(const Column& c, qsizetype row) { return c.rows ? c.rows[row] : row; }
 inline const CellText& cell(const Column& c, qsizetype row) { return c.first[stored(c, row) * c.stride]; }
 
-// Whether n bytes at a and b agree: short texts (most cells) by two overlapping words each,
-// without a call.
+// Whether n bytes at a and b agree, n from sizeof(W) to twice that: by their first and their
+// last sizeof(W) bytes, which overlap.
+template <typename W>
+inline bool sameEnds(const char* a, const char* b, size_t n)
+{
+    W a1, a2, b1, b2;
+    std::memcpy(&a1, a, sizeof(W));
+    std::memcpy(&a2, a + n - sizeof(W), sizeof(W));
+    std::memcpy(&b1, b, sizeof(W));
+    std::memcpy(&b2, b + n - sizeof(W), sizeof(W));
+    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
+}
+
+// Whether n bytes at a and b agree: short texts (most cells) without a call.
 inline bool sameBytes(const char* a, const char* b, size_t n)
 {
     if (n > 16)
         return std::memcmp(a, b, n) == 0;
-    if (n >= 8) {
-        quint64 a1, a2, b1, b2;
-        std::memcpy(&a1, a, 8);
-        std::memcpy(&a2, a + n - 8, 8);
-        std::memcpy(&b1, b, 8);
-        std::memcpy(&b2, b + n - 8, 8);
-        return ((a1 ^ b1) | (a2 ^ b2)) == 0;
-    }
-    if (n >= 4) {
-        quint32 a1, a2, b1, b2;
-        std::memcpy(&a1, a, 4);
-        std::memcpy(&a2, a + n - 4, 4);
-        std::memcpy(&b1, b, 4);
-        std::memcpy(&b2, b + n - 4, 4);
-        return ((a1 ^ b1) | (a2 ^ b2)) == 0;
-    }
+    if (n >= 8)
+        return sameEnds<quint64>(a, b, n);
+    if (n >= 4)
+        return sameEnds<quint32>(a, b, n);
     for (size_t i = 0; i < n; ++i)
         if (a[i] != b[i])
             return false;
