@@ -133,6 +133,8 @@ private:
         bool numbered = true;   // texts still numbered (else prefixes)
         bool off = false;       // not gathered: an earlier key column ends the leading key
         qsizetype limit = 0;    // more distinct texts than this, and prefixes take over
+        qsizetype rows = 0;     // of this fill
+        qsizetype prefixRows = 0;   // of the fill that found the texts too many to number
         quint32 last = kNone;   // the distinct text recorded last
         bool repeats = false;   // and the one before it was the same
         std::vector<quint32> table;   // open addressing: distinct number + 1; a power of two

@@ -177,9 +177,12 @@ void FillKeys::start(const std::vector<int>& columns, int rows)
         if (m_count == m_keys.size())
             m_keys.emplace_back();
         Key& k = m_keys[m_count++];
-        // A column that had too many texts to number in the last fill starts with prefixes.
-        const bool prefixes = k.column == c && !k.numbered && !k.off;
+        // A column that had too many texts to number in the last fill starts with prefixes, unless
+        // this fill is much larger than the one that found them too many (a search of forty rows
+        // before a view-all).
+        const bool prefixes = k.column == c && !k.numbered && !k.off && qsizetype(n) <= 2 * k.prefixRows;
         k.column = c;
+        k.rows = qsizetype(n);
         k.off = ended;
         k.numbered = !prefixes && !ended;
         k.limit = distinctLimit(rows);
@@ -224,6 +227,7 @@ const CellText* FillKeys::find(int key, const char* base, QByteArrayView text) c
 void FillKeys::toPrefixes(Key& k, const char* base)
 {
     k.numbered = false;
+    k.prefixRows = k.rows;
     const size_t n = k.keys.ids.size();
     k.keys.prefix.assign(n, 0);
     k.keys.next.assign(n, 0);
