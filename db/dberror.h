@@ -26,6 +26,7 @@ enum : int {
     kKilled = 1927,             // ER_CONNECTION_KILLED
     kIdleTimeout = 4031,        // the server closed an idle connection
     kDeadlock = 1213,           // ER_LOCK_DEADLOCK, also a cluster's certification conflict
+    kUnknownColumn = 1054,      // ER_BAD_FIELD_ERROR
     kDuplicateKey = 1061,       // ER_DUP_KEYNAME
     kDuplicateEntry = 1062,     // ER_DUP_ENTRY
     kNoReloadRight = 1227,      // ER_SPECIFIC_ACCESS_DENIED_ERROR
