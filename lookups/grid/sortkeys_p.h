@@ -72,37 +72,37 @@ inline quint64 upperAscii8(quint64 x)
     return x ^ ((atLeastA & ~pastZ & ~x & high) >> 2);
 }
 
+// The keys of plainKeys from sixteen bytes readable at p, of a text of n bytes that does not
+// start like a number: bytes 0-7 and 7-14 read at once, those past n cleared.
+inline bool plainFrom16(const char* p, qsizetype n, quint64* prefix, quint64* next)
+{
+    const auto keep = [](qsizetype bytes) { return bytes >= 8 ? ~quint64(0) : bytes <= 0 ? 0 : ~(~quint64(0) >> (8 * bytes)); };
+    const quint64 a = qFromBigEndian<quint64>(p) & keep(n), b = qFromBigEndian<quint64>(p + 7) & keep(n - 7);
+    if ((a | b) & 0x8080808080808080ull)
+        return false;
+    *prefix = (quint64(1) << 63) | (upperAscii8(a) >> 8);
+    *next = upperAscii8(b);
+    return true;
+}
+
 // For a plain ASCII text (not a number), both keys from its first fifteen bytes: its
 // prefixKey, and the upper-case bytes 7 to 14 that follow those; false for any other text.
 inline bool plainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next)
 {
     if (startsLikeNumber(p, n))
         return false;
-    uchar bytes[16] = {};
+    char bytes[16] = {};
     std::memcpy(bytes, p, size_t(std::min<qsizetype>(n, 15)));
-    const quint64 first = qFromBigEndian<quint64>(bytes), second = qFromBigEndian<quint64>(bytes + 7);
-    if ((first | second) & 0x8080808080808080ull)
-        return false;
-    *prefix = (quint64(1) << 63) | (upperAscii8(first) >> 8);
-    *next = upperAscii8(second);
-    return true;
+    return plainFrom16(bytes, n, prefix, next);
 }
 
 // plainKeys for a text with sixteen bytes readable from p, whatever its length (the grid keeps
-// that much room after its texts): its bytes are read at once, those past n then cleared.
+// that much room after its texts), without copying them first.
 inline bool paddedPlainKeys(const char* p, qsizetype n, quint64* prefix, quint64* next)
 {
     if (n > 0 && (p[0] < 'A' || p[0] > 'z') && startsLikeNumber(p, n))
         return false;
-    const quint64 first = qFromBigEndian<quint64>(p), second = qFromBigEndian<quint64>(p + 7);
-    // Bytes 0-7 and 7-14, keeping those before n.
-    const auto keep = [](qsizetype bytes) { return bytes >= 8 ? ~quint64(0) : bytes <= 0 ? 0 : ~(~quint64(0) >> (8 * bytes)); };
-    const quint64 a = first & keep(n), b = second & keep(n - 7);
-    if ((a | b) & 0x8080808080808080ull)
-        return false;
-    *prefix = (quint64(1) << 63) | (upperAscii8(a) >> 8);
-    *next = upperAscii8(b);
-    return true;
+    return plainFrom16(p, n, prefix, next);
 }
 
 // Bytes known to known + 7 of the text whose plainKeys these are (known <= 7).
