@@ -15,15 +15,16 @@ class TestFlexGrid : public QObject {
     using Rows = std::vector<std::vector<QByteArray>>;
 
     // Rows of four columns: one that repeats, two of mixed texts and numbers, one of numbers.
-    // Texts that agree in their first bytes and differ later or only in case, and numbers that
-    // differ only in their last bits, are where a short key must give way to the texts. Grouped
+    // Texts that agree in their first bytes and differ later (at any byte a key may end in) or
+    // only in case, and numbers that differ only in their last bits, are where a short key must give way to the texts. Grouped
     // rows come in runs that share their first two columns, as data stored in code order does.
     static Rows randomRows(int n, std::mt19937& random, bool grouped = false)
     {
         const QList<QByteArray> words{"state", "State", "STATE", "city", "10", "9", "-1", "-0", "0", "2.5", "", "\xc3\xa9t\xc3\xa9", "z",
                                       "bank of india main branch", "BANK OF INDIA MAIN", "Bank of India Main Branch Office, Fort", "Bank of India", "bank of \xc3\xa9t\xc3\xa9",
                                       "1.0000000000000002", "1", "1e300", "-1e300", "ba\xc3\x9f", "BASS",
-                                      "{a}", "[A]", "`a", "@A", "~z", "Bank of India Main Branch {old}", "BANK OF INDIA MAIN BRANCH [NEW]"};
+                                      "{a}", "[A]", "`a", "@A", "~z", "Bank of India Main Branch {old}", "BANK OF INDIA MAIN BRANCH [NEW]",
+                                      "CHANDRALA,GUJ", "CHANGODAR", "abcdefGz", "ABCDEFHa"};
         Rows rows(n);
         for (int r = 0; r < n; ++r)
             rows[r] = {words[random() % 3], words[random() % words.size()], QByteArray::number(int(random() % 100000)),

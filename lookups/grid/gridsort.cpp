@@ -172,7 +172,8 @@ void addPrefixes(Leading& l, const Column& col, int room)
         v >>= 64 - room;
         l.lead[r] = room == 64 ? v : (l.lead[r] << room) | v;
     }
-    l.known = (room - 1) / 8;
+    // A text's key is its class bit, seven bits unused, then its bytes.
+    l.known = room >= 8 ? (room - 8) / 8 : 0;
 }
 
 Leading leadingKeys(qsizetype n, const std::vector<Column>& keys, std::vector<quint64>& lead)
