@@ -116,6 +116,22 @@ private slots:
         }
     }
 
+    void micrShipsInTheOrderItsListShows()
+    {
+        // "View all" finds the MICR rows in its own order already: it shows them as stored.
+        Messages answers(cls.session());
+        auto micr = dialog("frmmicr");
+        micr->LoadData(QString(), QString());
+        child<QPushButton>(micr.get(), "Command1")->click();
+        const QStringList city = column(micr.get(), 4), bank = column(micr.get(), 5), branch = column(micr.get(), 6);
+        Recordset rs;
+        QVERIFY(rs.open(QStringLiteral("Select CityCode, BankCode, BranchCode from TmpMICR_Master Order by qel_row"), db.get()));
+        QCOMPARE(city.size(), rs.recordCount());
+        for (int r = 0; !rs.eof(); ++r, rs.moveNext())
+            if (city[r] + bank[r] + branch[r] != rs.value(0) + rs.value(1) + rs.value(2))
+                QFAIL(qPrintable(QStringLiteral("row %1 shows %2 %3 %4").arg(r + 1).arg(city[r], bank[r], branch[r])));
+    }
+
     void dialogsFindWhatTheDataHolds()
     {
         Messages answers(cls.session());

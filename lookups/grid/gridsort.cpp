@@ -318,15 +318,16 @@ void settleRun(const Leading& l, const TextOrder& before, std::vector<int>& rowO
         rowOrder[size_t(q)] = ties[size_t(q - r)].row;
 }
 
-// Orders every run of equal leading keys within [from, to).
-void settle(const Leading& l, const TextOrder& before, std::vector<int>& rowOrder, qsizetype from, qsizetype to)
+// Orders every run of equal leading keys within [from, to); stored tells that the rows are in
+// their first order, where most runs are likely to be in order already.
+void settle(const Leading& l, const TextOrder& before, std::vector<int>& rowOrder, qsizetype from, qsizetype to, bool stored)
 {
     std::vector<Keyed> ties;
     for (qsizetype r = from; r < to;) {
         qsizetype end = r + 1;
         while (end < to && l.lead[size_t(end)] == l.lead[size_t(r)])
             ++end;
-        if (end - r > 1)
+        if (end - r > 1 && !(stored && std::is_sorted(rowOrder.begin() + r, rowOrder.begin() + end, before)))
             settleRun(l, before, rowOrder, r, end, ties);
         r = end;
     }
@@ -344,7 +345,9 @@ void order(int rows, const std::vector<Column>& keys, Scratch& scratch, std::vec
     Leading l = leadingKeys(n, keys, scratch.lead);
     rowOrder.resize(size_t(n));
     std::iota(rowOrder.begin(), rowOrder.end(), 0);
-    if (!sortRuns(l.lead, rowOrder, l.low, scratch))
+    // Data stored in the order it is shown in (the shipped data sets are) needs no moving.
+    const bool stored = std::is_sorted(l.lead.begin(), l.lead.end());
+    if (!stored && !sortRuns(l.lead, rowOrder, l.low, scratch))
         radixSort(l.lead, rowOrder, scratch);
     if (l.compareFrom >= qsizetype(keys.size()))
         return;
@@ -354,10 +357,10 @@ void order(int rows, const std::vector<Column>& keys, Scratch& scratch, std::vec
     while (half > 0 && half < n && l.lead[size_t(half)] == l.lead[size_t(half - 1)])
         ++half;
     if (n < 32768 || half >= n) {
-        settle(l, before, rowOrder, 0, n);
+        settle(l, before, rowOrder, 0, n, stored);
     } else {
-        const std::jthread other([&] { settle(l, before, rowOrder, half, n); });
-        settle(l, before, rowOrder, 0, half);
+        const std::jthread other([&] { settle(l, before, rowOrder, half, n, stored); });
+        settle(l, before, rowOrder, 0, half, stored);
     }
 }
 

@@ -4,7 +4,7 @@
   - a state outside the present list (geography.PRESENT) in the PIN, IFSC, STD or ISD data;
   - an IFSC branch whose state is not the state of the PIN code in its address (where the PIN
     data knows that PIN, or has all PINs of its first three digits in one state);
-  - a MICR code on two rows;
+  - a MICR code on two rows, or MICR rows out of the order the MICR list shows them in;
   - an STD place under one state of a telephone circle that states were split from (Andhra
     Pradesh and Telangana, Madhya Pradesh and Chhattisgarh, ...) where the PIN data (districts,
     post offices) and the IFSC data (centres, districts) have its name only in another state of
@@ -16,7 +16,7 @@ import collections
 import sys
 
 from geography import NOT_KNOWN, address_pin, is_present, key, sorting_district_states
-from resourceformat import OUT, read
+from resourceformat import OUT, read, shown_key
 
 SHOWN = 5   # faults listed per check; the rest are counted
 # States that shared one telephone circle.
@@ -56,6 +56,10 @@ def check_ifsc_pins(ifsc, pin_states):
 
 
 def check_micr(micr):
+    keys = [(shown_key(r[1]), shown_key(r[5]), shown_key(r[6])) for r in micr]
+    for i in range(1, len(keys)):
+        if keys[i] < keys[i - 1]:
+            yield "MICR order", f"MICR: row {i + 1} ({'|'.join(micr[i][1:])}) sorts before the row above it"
     seen = collections.Counter("".join(r[2:5]) for r in micr)
     for code, n in seen.items():
         if n > 1:

@@ -79,3 +79,19 @@ def read(name, folder=OUT):
         fields.append("".join(field))
         records.append(fields)
     return records
+
+
+def shown_key(value):
+    """Where a text goes in the order the lists show their rows in: numbers first, by value; other
+    text by the UTF-8 bytes of its upper-case form (only its ASCII letters changed, where it is all
+    ASCII); an empty text last. Rows stored in this order are shown without being moved."""
+    if not value:
+        return (2, 0.0, b"")
+    if value.lstrip(" \t")[:1] in tuple("0123456789+-.") and "_" not in value:
+        try:
+            return (0, float(value.strip()), b"")
+        except ValueError:
+            pass
+    if value.isascii():
+        return (1, 0.0, value.encode("ascii").upper())
+    return (1, 0.0, value.upper().encode("utf-8"))
