@@ -91,9 +91,26 @@ bool Connection::open(const ConnectionOptions& options)
     return connectNow();
 }
 
+bool Connection::hasGlobalRight(const QByteArray& right)
+{
+    if (const auto known = m_rights.constFind(right); known != m_rights.constEnd())
+        return *known;
+    Recordset rs;
+    const bool asked = rs.open(Sql("Select count(*) from information_schema.user_privileges where privilege_type = '")
+                                   .value(QString::fromLatin1(right))
+                                   .code("' and grantee = concat('''', substring_index(current_user(), '@', 1), '''@''', "
+                                         "substring_index(current_user(), '@', -1), '''')"),
+                               this);
+    const bool holds = asked && rs.value(0) != u"0";
+    if (asked)
+        m_rights.insert(right, holds);
+    return holds;
+}
+
 bool Connection::connectNow()
 {
     close();
+    m_rights.clear();
     MYSQL* m = mysql_init(nullptr);
     if (!m) {
         m_error = {dberr::kOutOfMemory, QStringLiteral("Out of memory"), QString::fromLatin1(kDriverSource)};
@@ -348,7 +365,7 @@ bool Connection::Execute(const Sql& sql, const QByteArray& clientCharset)
         } while (mysql_next_result(m_mysql) == 0);
         // Read before anything else runs (which would clear them).
         const char* show = "SHOW WARNINGS LIMIT 10";
-        if (mysql_warning_count(m_mysql) && mysql_real_query(m_mysql, show, qstrlen(show)) == 0)
+        if (m_readWarnings && mysql_warning_count(m_mysql) && mysql_real_query(m_mysql, show, qstrlen(show)) == 0)
             if (MYSQL_RES* r = mysql_store_result(m_mysql)) {
                 while (MYSQL_ROW row = mysql_fetch_row(r))
                     m_warnings.append({QByteArray(row[1]).toInt(), QString::fromUtf8(row[2]), QString::fromLatin1(kDriverSource)});
@@ -362,7 +379,7 @@ bool Connection::Execute(const Sql& sql, const QByteArray& clientCharset)
 
 bool Connection::loadLocal(const Sql& statement, const QString& fileName, const QByteArray& bytes, const QByteArray& clientCharset)
 {
-    m_infileArmed = true;
+    m_infileArmed = m_readWarnings = true;
     m_infileName = fileName;
     m_infileBytes = bytes;
     // The server answers a load when it has stored every row: that may take longer than a search.
@@ -371,7 +388,7 @@ bool Connection::loadLocal(const Sql& statement, const QString& fileName, const 
     const bool ok = Execute(statement, clientCharset);
     if (m_mysql)
         setReadTimeout(m_options.readTimeout);
-    m_infileArmed = false;
+    m_infileArmed = m_readWarnings = false;
     m_infileName.clear();
     m_infileBytes.clear();
     return ok;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <QHash>
 #include <QStringList>
 #include "dberror.h"
 #include "qelrefdesk_export.h"
@@ -71,8 +72,12 @@ public:
     QStringList fileRequests() const { return m_requests; }
 
     const DbError& lastError() const { return m_error; }
-    // The warnings of the last statement that Execute ran (the first few of them).
+    // The warnings of the last load that loadLocal ran (the first few of them; other statements'
+    // warnings are not read, which would cost a round trip each).
     const QList<DbError>& warnings() const { return m_warnings; }
+    // Whether the account holds a global right ("RELOAD"), asked of the server once per
+    // connection made.
+    bool hasGlobalRight(const QByteArray& right);
     // The rows the last statement that Execute ran inserted, changed or deleted (-1: unknown).
     qint64 affectedRows() const { return m_affected; }
     QString databaseName() const { return m_options.database; }
@@ -117,6 +122,8 @@ private:
     QByteArray m_infileBytes;
     QStringList m_requests;
     QList<DbError> m_warnings;
+    bool m_readWarnings = false;      // within loadLocal
+    QHash<QByteArray, bool> m_rights;   // hasGlobalRight's answers on this connection
     qint64 m_affected = -1;
     Recordset* m_streaming = nullptr;
     QByteArray m_serverCharset;   // the server's character_set_client, as last read

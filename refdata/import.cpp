@@ -62,11 +62,7 @@ Folder chooseFolder(Connection* db, const QString& docPath)
 
 void flushTables(Connection* db)
 {
-    Recordset rs;
-    if (db && rs.open(Sql("Select count(*) from information_schema.user_privileges where privilege_type = 'RELOAD' and grantee = "
-                          "concat('''', substring_index(current_user(), '@', 1), '''@''', substring_index(current_user(), '@', -1), '''')"),
-                      db)
-        && rs.value(0) != u"0")
+    if (db && db->hasGlobalRight(QByteArrayLiteral("RELOAD")))
         db->Execute(Sql("Flush Tables"));
 }
 
