@@ -116,20 +116,26 @@ private slots:
         }
     }
 
-    void micrShipsInTheOrderItsListShows()
+    void setsShipInTheOrderTheirListsShow()
     {
-        // "View all" finds the MICR rows in its own order already: it shows them as stored.
+        // "View all" finds the rows in its own order already: it shows them as stored.
         Messages answers(cls.session());
-        auto micr = dialog("frmmicr");
-        micr->LoadData(QString(), QString());
-        child<QPushButton>(micr.get(), "Command1")->click();
-        const QStringList city = column(micr.get(), 4), bank = column(micr.get(), 5), branch = column(micr.get(), 6);
-        Recordset rs;
-        QVERIFY(rs.open(QStringLiteral("Select CityCode, BankCode, BranchCode from TmpMICR_Master Order by qel_row"), db.get()));
-        QCOMPARE(city.size(), rs.recordCount());
-        for (int r = 0; !rs.eof(); ++r, rs.moveNext())
-            if (city[r] + bank[r] + branch[r] != rs.value(0) + rs.value(1) + rs.value(2))
-                QFAIL(qPrintable(QStringLiteral("row %1 shows %2 %3 %4").arg(r + 1).arg(city[r], bank[r], branch[r])));
+        for (const char* name : {"frmmicr", "frmIFSC", "frmpin", "frmstd", "frmISD"}) {
+            auto dlg = dialog(name);
+            dlg->LoadData(QString(), QString());
+            dlg->fillAll();
+            const auto* grid = child<FlexGrid>(dlg.get(), "vsf");
+            QStringList fields;
+            for (const ColumnSpec& c : dlg->spec().columns)
+                fields << QLatin1String(c.field);
+            Recordset rs;
+            QVERIFY(rs.open(QStringLiteral("Select %1 from %2 Order by qel_row").arg(fields.join(u','), dlg->tableName()), db.get()));
+            QCOMPARE(grid->rows() - 1, rs.recordCount());
+            for (int r = 1; !rs.eof(); ++r, rs.moveNext())
+                for (int c = 0; c < fields.size(); ++c)
+                    if (grid->textMatrix(r, c + 1) != rs.value(c))
+                        QFAIL(qPrintable(QStringLiteral("%1 row %2 shows %3, stored %4").arg(QLatin1String(name)).arg(r).arg(grid->textMatrix(r, c + 1), rs.value(c))));
+        }
     }
 
     void dialogsFindWhatTheDataHolds()

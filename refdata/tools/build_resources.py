@@ -19,14 +19,16 @@ under refdata/sources/, see its README.md):
         belong to in the 2026 details (then in the older ones; ties: the bank name first in
         order), and of that bank's first branch by IFSC code. The city of a MICR code is the
         clearing city of its first three digits, taken as the centre that most branches with
-        those three digits name (ties: the first in alphabetical order). The rows are stored in
-        the order the MICR list shows them (city, bank, branch).
+        those three digits name (ties: the first in alphabetical order).
   STD   Debian python3-phonenumbers 8.12.57, geocoding data of the +91 prefixes, and the area
         codes of bank branches' own telephone numbers for centres it lacks (telephone.py).
   ISD   the same package: every fixed-line geocoding prefix of every country, cut to its area
         code by the package's own numbering plans, and one row for each country's calling code.
   DIST  the 137 most populous Indian cities by GeoNames' figures (cities.py), great-circle
         distances of every ordered pair, rounded to whole kilometres (not road distances).
+
+The PIN, IFSC, MICR, STD and ISD rows are stored in the order their lists show them
+(resourceformat.SHOWN_BY), serial numbers following that order.
 
 Writes refdata/resources/*.dat (resourceformat.py) and datainfo.json (each data set's source,
 date and notes, which the dialogs show), after check_resources.py's checks pass on what it is
@@ -48,7 +50,7 @@ import tempfile
 import check_resources
 from cities import dist_records
 from geography import PinIndex, address_pin, present
-from resourceformat import OUT, cp1252, shown_key, text, transliterated, write
+from resourceformat import OUT, cp1252, text, transliterated, write
 from telephone import isd_records, std_records
 
 SOURCES = pathlib.Path(__file__).resolve().parent.parent / "sources"
@@ -159,12 +161,9 @@ def micr_records(codes, details):
         banks = collections.Counter(cp1252(codes[c] or d["BANK"]) for c, d in current)
         bank = min(banks.items(), key=lambda kv: (-kv[1], kv[0]))[0]
         _, d = min((c, d) for c, d in current if cp1252(codes[c] or d["BANK"]) == bank)
-        rows.append((city[micr[:3]], micr, bank, d["BRANCH"]))
-    # Stored in the order the list shows them (city, bank, branch), so that "view all" finds
-    # them in order.
-    rows.sort(key=lambda r: (shown_key(cp1252(r[0])), shown_key(cp1252(r[2])), shown_key(cp1252(r[3])), r[1]))
-    return [[str(i + 1), text(c), text(m[:3]), text(m[3:6]), text(m[6:]), text(b), text(br)]
-            for i, (c, m, b, br) in enumerate(rows)]
+        rows.append([str(len(rows) + 1), text(city[micr[:3]]), text(micr[:3]), text(micr[3:6]), text(micr[6:]),
+                     text(bank), text(d["BRANCH"])])
+    return rows
 
 
 def placed_branches(codes, details, pins):

@@ -4,7 +4,8 @@
   - a state outside the present list (geography.PRESENT) in the PIN, IFSC, STD or ISD data;
   - an IFSC branch whose state is not the state of the PIN code in its address (where the PIN
     data knows that PIN, or has all PINs of its first three digits in one state);
-  - a MICR code on two rows, or MICR rows out of the order the MICR list shows them in;
+  - a MICR code on two rows;
+  - PIN, IFSC, MICR, STD or ISD rows out of the order their lists show them in;
   - an STD place under one state of a telephone circle that states were split from (Andhra
     Pradesh and Telangana, Madhya Pradesh and Chhattisgarh, ...) where the PIN data (districts,
     post offices) and the IFSC data (centres, districts) have its name only in another state of
@@ -16,7 +17,7 @@ import collections
 import sys
 
 from geography import NOT_KNOWN, address_pin, is_present, key, sorting_district_states
-from resourceformat import OUT, read, shown_key
+from resourceformat import OUT, SHOWN_BY, read, shown_key
 
 SHOWN = 5   # faults listed per check; the rest are counted
 # States that shared one telephone circle.
@@ -55,11 +56,15 @@ def check_ifsc_pins(ifsc, pin_states):
             yield "IFSC state", f"IFSC: {r[1]} is under {r[5]}, its address PIN {pin} is in {'/'.join(sorted(known))}"
 
 
+def check_order(sets):
+    for name, rows in sets:
+        keys = [tuple(shown_key(r[i]) for i in SHOWN_BY[name]) for r in rows]
+        for i in range(1, len(keys)):
+            if keys[i] < keys[i - 1]:
+                yield f"{name} order", f"{name}: row {i + 1} ({'|'.join(rows[i])}) sorts before the row above it"
+
+
 def check_micr(micr):
-    keys = [(shown_key(r[1]), shown_key(r[5]), shown_key(r[6])) for r in micr]
-    for i in range(1, len(keys)):
-        if keys[i] < keys[i - 1]:
-            yield "MICR order", f"MICR: row {i + 1} ({'|'.join(micr[i][1:])}) sorts before the row above it"
     seen = collections.Counter("".join(r[2:5]) for r in micr)
     for code, n in seen.items():
         if n > 1:
@@ -82,7 +87,8 @@ def faults(folder=OUT):
     pin, ifsc, micr, std, isd = (read(n, folder) for n in ("PIN", "IFSC", "MICR", "STD", "ISD"))
     pin_states, named = pin_index(pin, ifsc)
     sets = [("PIN", pin, 1), ("IFSC", ifsc, 5), ("STD", std, 1), ("ISD", india_states(isd), 2)]
-    for check in (check_states(sets), check_ifsc_pins(ifsc, pin_states), check_micr(micr), check_std(std, named)):
+    shown = [("PIN", pin), ("IFSC", ifsc), ("MICR", micr), ("STD", std), ("ISD", isd)]
+    for check in (check_states(sets), check_ifsc_pins(ifsc, pin_states), check_micr(micr), check_std(std, named), check_order(shown)):
         yield from check
 
 

@@ -45,6 +45,9 @@ def text(value):
 
 
 def write(name, records, folder=OUT):
+    """Writes a data set's records, in the order its list shows them where it has one."""
+    if name in SHOWN_BY:
+        records = in_shown_order(name, records)
     data = bytearray()
     for fields in records:
         data += ",".join(fields).encode("cp1252") + b"\xa6"
@@ -81,10 +84,34 @@ def read(name, folder=OUT):
     return records
 
 
+# The fields each data set's list sorts its rows by, first key first (indices into a record).
+# Rows stored in that order are shown without being moved; a set whose first field is a serial
+# number is numbered again in it.
+SHOWN_BY = {"PIN": [1, 2, 3, 4], "IFSC": [5, 4, 3, 0, 2, 1], "MICR": [1, 5, 6], "STD": [1, 2, 3], "ISD": [1, 2, 3]}
+NUMBERED = {"PIN", "MICR", "STD", "ISD"}
+
+
+def unquoted(field):
+    """A field's text as text() wrote it (a number as it stands)."""
+    if len(field) >= 2 and field[0] == field[-1] == '"':
+        return field[1:-1].replace('""', '"').replace("\\\\", "\\")
+    return field
+
+
+def in_shown_order(name, records):
+    """The records in the order the data set's list shows them (rows of equal keys in the order
+    given)."""
+    fields = SHOWN_BY[name]
+    out = sorted(records, key=lambda r: tuple(shown_key(unquoted(r[i])) for i in fields))
+    if name in NUMBERED:
+        out = [[str(n + 1)] + r[1:] for n, r in enumerate(out)]
+    return out
+
+
 def shown_key(value):
     """Where a text goes in the order the lists show their rows in: numbers first, by value; other
     text by the UTF-8 bytes of its upper-case form (only its ASCII letters changed, where it is all
-    ASCII); an empty text last. Rows stored in this order are shown without being moved."""
+    ASCII); an empty text last."""
     if not value:
         return (2, 0.0, b"")
     if value.lstrip(" \t")[:1] in tuple("0123456789+-.") and "_" not in value:
