@@ -154,16 +154,16 @@ def micr_records(codes, details):
         for _, d in group:
             centres[micr[:3]][cp1252(d["CENTRE"] or d["CITY"])] += 1
     city = {cc: min(c.items(), key=lambda kv: (-kv[1], kv[0]))[0] for cc, c in centres.items()}
-    rows = []
+    records = []
     for micr in sorted(branches):
         group = branches[micr]
         current = [(c, d) for c, d in group if not d["STALE"]] or group
         banks = collections.Counter(cp1252(codes[c] or d["BANK"]) for c, d in current)
         bank = min(banks.items(), key=lambda kv: (-kv[1], kv[0]))[0]
         _, d = min((c, d) for c, d in current if cp1252(codes[c] or d["BANK"]) == bank)
-        rows.append([str(len(rows) + 1), text(city[micr[:3]]), text(micr[:3]), text(micr[3:6]), text(micr[6:]),
-                     text(bank), text(d["BRANCH"])])
-    return rows
+        records.append([str(len(records) + 1), text(city[micr[:3]]), text(micr[:3]), text(micr[3:6]), text(micr[6:]),
+                        text(bank), text(d["BRANCH"])])
+    return records
 
 
 def placed_branches(codes, details, pins):
