@@ -165,9 +165,11 @@ void addPrefixes(Leading& l, const Column& col, int room)
         quint64 v = 0;
         if (p) {
             v = p->prefix[size_t(stored(col, qsizetype(r)))];
+            if (v == kEmptyPrefix && cell(col, qsizetype(r)).length == 0)
+                v = kLastPrefix;
         } else {
             const CellText& c = cell(col, qsizetype(r));
-            v = prefixKey(col.text + c.offset, c.length);
+            v = c.length == 0 ? kLastPrefix : prefixKey(col.text + c.offset, c.length);
         }
         v >>= 64 - room;
         l.lead[r] = room == 64 ? v : (l.lead[r] << room) | v;
@@ -268,7 +270,7 @@ bool sortRuns(std::vector<quint64>& lead, std::vector<int>& rows, int low, Scrat
 }
 
 // Rows in the order of their texts from the first column the leading key does not hold in
-// full, then of their positions.
+// full (empty ones last), then of their positions.
 struct TextOrder {
     const std::vector<Column>& keys;
     qsizetype from;
@@ -278,6 +280,8 @@ struct TextOrder {
             const CellText &x = cell(keys[j], a), &y = cell(keys[j], b);
             if (x.offset == y.offset && x.length == y.length)
                 continue;   // the same text
+            if ((x.length == 0) != (y.length == 0))
+                return y.length == 0;
             if (const int d = compareCells(keys[j].text + x.offset, x.length, keys[j].text + y.offset, y.length))
                 return d < 0;
         }
@@ -298,14 +302,15 @@ void settleRun(const Leading& l, const TextOrder& before, std::vector<int>& rowO
     for (qsizetype q = r; q < end && plain; ++q) {
         const int row = rowOrder[size_t(q)];
         quint64 prefix = 0, next = 0;
+        // (an empty text, which goes last, is left to the texts' order)
         if (p) {
             const size_t s = size_t(stored(col, row));
             prefix = p->prefix[s];
             next = p->next[s];
-            plain = next != kNotPlain;
+            plain = next != kNotPlain && prefix != kEmptyPrefix;
         } else {
             const CellText& c = cell(col, row);
-            plain = plainKeys(col.text + c.offset, c.length, &prefix, &next);
+            plain = c.length > 0 && plainKeys(col.text + c.offset, c.length, &prefix, &next);
         }
         ties.push_back({bytesFrom(prefix, next, l.known), row});
     }

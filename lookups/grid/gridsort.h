@@ -28,6 +28,9 @@ constexpr quint64 kNotPlain = ~quint64(0);
 
 // The prefix key of an empty text (and of nothing else that a cell of text may hold but NULs).
 constexpr quint64 kEmptyPrefix = quint64(1) << 63;
+// An empty text's place in a leading key: after every text's (whose seven bits below the class
+// bit are 0).
+constexpr quint64 kLastPrefix = ~quint64(0);
 
 // One key column: row r's cell is first[s * stride] where s is rows[r] (or r when rows is null),
 // its text in text.
@@ -75,9 +78,9 @@ struct Scratch {
 // form (without regard to case). Negative, zero or positive.
 int compare(QByteArrayView a, QByteArrayView b);
 
-// The rows in their new order, by the key columns (primary first), each ascending; rows whose
-// keys are all equal keep their order. The same order as stable sorts by the last key, then the
-// one before, down to the first.
+// The rows in their new order, by the key columns (primary first), each ascending by compare()
+// but with empty texts last; rows whose keys are all equal keep their order. The same order as
+// stable sorts by the last key, then the one before, down to the first.
 void order(int rows, const std::vector<Column>& keys, Scratch& scratch, std::vector<int>& out);
 inline std::vector<int> order(int rows, const std::vector<Column>& keys)
 {

@@ -148,7 +148,12 @@ int rankTexts(const std::vector<std::string_view>& texts, std::vector<quint32>* 
         sorted.push_back(keyOf(t.data(), qsizetype(t.size())));
     std::vector<quint32> byKey(texts.size());
     std::iota(byKey.begin(), byKey.end(), 0);
-    std::sort(byKey.begin(), byKey.end(), [&sorted](quint32 a, quint32 b) { return compareKeys(sorted[a], sorted[b]) < 0; });
+    // An empty text ranks last, as the grid shows rows without a value.
+    std::sort(byKey.begin(), byKey.end(), [&sorted, &texts](quint32 a, quint32 b) {
+        if (texts[a].empty() != texts[b].empty())
+            return texts[b].empty();
+        return compareKeys(sorted[a], sorted[b]) < 0;
+    });
     dense->assign(texts.size(), 0);
     quint32 next = 0;
     for (size_t i = 0; i < byKey.size(); ++i) {
