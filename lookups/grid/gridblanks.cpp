@@ -1,5 +1,5 @@
-// Rows without a value in a key, put after the others of their group once a sort has ordered
-// the rows.
+// Rows without a value in a key, put after the others of their group again once a descending
+// sort has reversed the rows (the sort itself puts them last).
 #include "lookups/grid/gridmodel.h"
 #include "lookups/grid/gridsort.h"
 #include <algorithm>

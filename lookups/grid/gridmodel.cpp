@@ -310,10 +310,12 @@ void GridModel::sortColumns(const QVector<int>& cols, bool descending)
         keys.push_back({m_text.constData(), m_cells.data() + cols[i], m_cols, m_order.empty() ? nullptr : m_order.data(),
                         prepared.empty() ? nullptr : prepared[size_t(i)]});
     std::vector<int>& order = m_spareOrder;
+    // The sort puts rows without a value in a key last; reversed, they are put last again.
     gridsort::order(m_rowCount, keys, m_scratch, order);
-    if (descending)
+    if (descending) {
         std::reverse(order.begin(), order.end());
-    emptiesLast(order, cols, prepared);
+        emptiesLast(order, cols, prepared);
+    }
     if (m_redraw)
         emit layoutAboutToBeChanged();
     // Rows are not moved: the grid shows stored row m_order[r] as its row r.
