@@ -40,8 +40,8 @@ class TestFlexGrid : public QObject {
     }
 
     // The rows in the order of the keys, as data stored in the order it is shown; with tails, the
-    // last key's longer texts then changed past their sixteenth byte, beyond what a leading key
-    // holds, so that its runs of equal leading keys come out of order.
+    // last key's longer texts then changed past their tenth or sixteenth byte, beyond what a
+    // leading key holds, so that its runs of equal leading keys come out of order.
     static Rows inOrder(const Rows& rows, const std::vector<int>& keys, std::mt19937* tails)
     {
         std::vector<int> order(rows.size());
@@ -51,7 +51,7 @@ class TestFlexGrid : public QObject {
             out.push_back(rows[r]);
         for (auto& row : out)
             if (QByteArray& t = row[size_t(keys.back())]; tails && t.size() > 16)
-                t = t.left(16) + QByteArray::number(int((*tails)() % 1000));
+                t = t.left((*tails)() % 2 ? 10 : 16) + QByteArray::number(int((*tails)() % 1000));
         return out;
     }
 
@@ -198,6 +198,33 @@ private slots:
                         return;
                 }
         }
+    }
+
+    void rowsFilledNearlyInOrderAreSorted()
+    {
+        // Names in pairs that agree in their first ten bytes (more than a leading key holds) and
+        // differ after; the rows come in order but for some pairs the other way round, which the
+        // keys the fill made must tell.
+        FlexGrid g;
+        const int n = 2000;
+        g.setCols(2);
+        g.setRedraw(false);
+        g.setRows(n + 1);
+        g.gatherSortKeys({1});
+        Rows rows(n);
+        for (int r = 0; r < n; ++r) {
+            const int swapped = (r / 2) % 3 == 0 ? 1 - r % 2 : r % 2;
+            rows[r] = {QByteArray::number(r), "P" + QByteArray::number(100000 + r / 2) + "name" + QByteArray::number(10 + swapped)};
+            g.setTextMatrixUtf8(r + 1, 0, rows[r][0]);
+            g.setTextMatrixUtf8(r + 1, 1, rows[r][1]);
+        }
+        g.sortColumns({1});
+        std::vector<int> expected(n);
+        std::iota(expected.begin(), expected.end(), 0);
+        QStringList shown;
+        for (int r : stableOrder(rows, expected, {1}))
+            shown << QString::number(r);
+        QCOMPARE(col(g, 0), shown);
     }
 
     void headerClicksSortBothWaysBlanksLast()
