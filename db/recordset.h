@@ -51,6 +51,10 @@ public:
         return m_convert ? converted(index) : QByteArrayView(m_row[index], qsizetype(m_lengths[index]));
     }
     QString field(const QString& name);
+    // The current row's values (nullptr for NULL) and their lengths, for reading many fields of
+    // it at once; nullptr where only raw() can read them (text converted on the way, no row).
+    const char* const* rowValues() const { return m_convert ? nullptr : m_row; }
+    const unsigned long* rowLengths() const { return m_lengths; }
 
     const DbError& lastError() const { return m_error; }
     // Whether a streamed recordset came to its end early because reading failed (lastError says why).

@@ -226,7 +226,15 @@ void LookupDialog::LOADGRID1()
 void LookupDialog::fillRow(Recordset& rs, int row)
 {
     const int* field = m_fieldIdx.constData();
-    for (int c = 0, n = int(m_fieldIdx.size()); c < n; ++c)
+    const int n = int(m_fieldIdx.size());
+    if (const char* const* values = rs.rowValues()) {   // the driver's bytes as they are
+        const unsigned long* lengths = rs.rowLengths();
+        for (int c = 0; c < n; ++c)
+            if (const int f = field[c]; f >= 0)
+                vsf->setTextMatrixUtf8(row, c + 1, QByteArrayView(values[f], values[f] ? qsizetype(lengths[f]) : 0));
+        return;
+    }
+    for (int c = 0; c < n; ++c)
         if (field[c] >= 0)
             vsf->setTextMatrixUtf8(row, c + 1, rs.raw(field[c]));
 }
