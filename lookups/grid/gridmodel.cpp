@@ -314,7 +314,7 @@ void GridModel::sortColumns(const QVector<int>& cols, bool descending)
     gridsort::order(m_rowCount, keys, m_scratch, order);
     if (descending) {
         std::reverse(order.begin(), order.end());
-        emptiesLast(order, cols, prepared);
+        emptiesLast(order, cols);
     }
     if (m_redraw)
         emit layoutAboutToBeChanged();

@@ -89,11 +89,7 @@ private:
     QString cellText(int dataRow, int col) const;
     void store(int dataRow, int col, const char* data, qsizetype length);
     void append(Cell& c, const char* data, qsizetype length);
-    void emptiesLast(std::vector<int>& order, const QVector<int>& cols, const std::vector<const gridsort::Prepared*>& prepared) const;
-    // Marks the stored rows with an empty cell in a key column, and the key columns that have
-    // one; whether there are any.
-    bool findBlanks(const QVector<int>& cols, const std::vector<const gridsort::Prepared*>& prepared, std::vector<bool>& blank,
-                    std::vector<bool>& hasEmpty) const;
+    void emptiesLast(std::vector<int>& order, const QVector<int>& cols) const;
     // Stores the rows in the order shown (before rows go from the end).
     void applyOrder();
     // Writes the numbers of the numbered column into its cells, which then hold them as any text.
