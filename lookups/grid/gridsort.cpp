@@ -289,6 +289,10 @@ struct TextOrder {
     }
 };
 
+// Whether a fill's keys of a text order it as its bytes do: plain text, not empty (which goes
+// last).
+bool orderedByKeys(const Prepared& p, size_t s) { return p.next[s] != kNotPlain && p.prefix[s] != kEmptyPrefix; }
+
 // Orders one run [r, end) of rows with equal leading keys, which share the start of that
 // column's text. Where it is plain ASCII text, its next eight bytes make a second key, read once
 // per row (comparing the texts themselves reaches into memory all over the grid, in every
@@ -307,7 +311,7 @@ void settleRun(const Leading& l, const TextOrder& before, std::vector<int>& rowO
             const size_t s = size_t(stored(col, row));
             prefix = p->prefix[s];
             next = p->next[s];
-            plain = next != kNotPlain && prefix != kEmptyPrefix;
+            plain = orderedByKeys(*p, s);
         } else {
             const CellText& c = cell(col, row);
             plain = c.length > 0 && plainKeys(col.text + c.offset, c.length, &prefix, &next);
@@ -330,13 +334,12 @@ bool runInOrder(const Leading& l, const TextOrder& before, const std::vector<int
 {
     const Column& col = before.keys[size_t(l.compareFrom)];
     const Prepared* p = col.prepared && !col.prepared->next.empty() ? col.prepared : nullptr;
-    const auto plain = [p](size_t s) { return p->next[s] != kNotPlain && p->prefix[s] != kEmptyPrefix; };
     for (qsizetype q = r + 1; q < end; ++q) {
         const int a = rowOrder[size_t(q - 1)], b = rowOrder[size_t(q)];
         if (p) {
             const size_t sa = size_t(stored(col, a)), sb = size_t(stored(col, b));
             const quint64 pa = p->prefix[sa], pb = p->prefix[sb], na = p->next[sa], nb = p->next[sb];
-            if ((pa != pb || na != nb) && plain(sa) && plain(sb)) {
+            if ((pa != pb || na != nb) && orderedByKeys(*p, sa) && orderedByKeys(*p, sb)) {
                 if (pa > pb || (pa == pb && na > nb))
                     return false;
                 continue;
